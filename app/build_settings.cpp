@@ -1,0 +1,124 @@
+// The command line into the job record (see build_settings.h).
+#include "app/build_settings.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "app/command_line.h"
+#include "app/local_time.h"
+#include "app/trace.h"
+#include "shell/shortcuts.h"
+#include "text/chars.h"
+#include "text/file_queries.h"
+#include "text/paths.h"
+
+namespace {
+
+struct TimestampOption {
+  const char* label;
+  const char* prefix;
+  TimestampEntry JobSettings::*entry;
+};
+
+const TimestampOption kTimestampOptions[] = {
+    {"作成日時", "/create:", &JobSettings::creation},
+    {"更新日時", "/write:", &JobSettings::lastWrite},
+    {"ｱｸｾｽ日時", "/access:", &JobSettings::lastAccess},
+};
+
+bool IsZero(FileTimeValue value) { return value.low == 0 && value.high == 0; }
+
+void FoldIntoSummary(JobSettings* record, const WIN32_FIND_DATAA& found) {
+  record->orMask |= found.dwFileAttributes;
+  record->andMask &= found.dwFileAttributes;
+  if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) record->recurse = true;
+  // The first target found supplies the default times.
+  if (IsZero(record->creation.time)) record->creation.time = ToFileTimeValue(found.ftCreationTime);
+  if (IsZero(record->lastWrite.time))
+    record->lastWrite.time = ToFileTimeValue(found.ftLastWriteTime);
+  if (IsZero(record->lastAccess.time))
+    record->lastAccess.time = ToFileTimeValue(found.ftLastAccessTime);
+}
+
+void ReadTarget(JobSettings* record, const char* argument) {
+  // A longer argument would be cut into some other path that may exist.
+  if (std::strlen(argument) > MAX_PATH_BYTES) {
+    if (PathExists(argument)) Trace("! %s\r\n => %.900s\r\n", "パスが長すぎるため対象にしません。", argument);
+    return;
+  }
+  if (!PathExists(argument)) return;
+  char resolved[PATH_BUFFER_SIZE];
+  if (!ResolveShortcutOrPath(resolved, argument, sizeof resolved)) return;
+  WIN32_FIND_DATAA found;
+  if (FindEntry(resolved, &found)) FoldIntoSummary(record, found);
+  AddTarget(record->targets, resolved);
+}
+
+void ReadTimestampOption(JobSettings* record, int index, const char* argument,
+                         const TimestampOption& option, const FILETIME& now) {
+  const char* value = argument + std::strlen(option.prefix);
+  TimestampEntry& entry = record->*option.entry;
+  FILETIME utc = now;
+  DateTimeFields fields;
+  if (!StringEqualsIgnoreCase(value, "now")) {
+    if (!ParseDateTimeText(value, &fields) || !LocalFieldsToUtc(fields, &utc)) {
+      Trace("! argv[%2d] : %sの指定が読み込めませんでした。\r\n", index, option.label);
+      Trace(" => %s\r\n", argument);
+      return;
+    }
+  }
+  entry.time = ToFileTimeValue(utc);
+  entry.enabled = true;
+}
+
+void ReadOption(JobSettings* record, int index, const char* argument, const FILETIME& now) {
+  if (StringEqualsIgnoreCase(argument, "/dlg:0")) record->showDialog = false;
+  if (StringEqualsIgnoreCase(argument, "/tray:0")) record->showTrayIcon = false;
+  if (StringEqualsIgnoreCase(argument, "/sub:1")) record->recurse = true;
+  if (StartsWithIgnoreCase(argument, "/on:")) {
+    uint32_t letters = ParseAttributeLetters(argument + 4);
+    record->orMask |= letters;
+    record->andMask |= letters;
+  }
+  if (StartsWithIgnoreCase(argument, "/nop:")) {
+    uint32_t letters = ParseAttributeLetters(argument + 5);
+    record->orMask |= letters;
+    record->andMask &= ~letters;
+  }
+  if (StartsWithIgnoreCase(argument, "/off:")) {
+    uint32_t letters = ParseAttributeLetters(argument + 5);
+    record->orMask &= ~letters;
+    record->andMask &= ~letters;
+  }
+  for (const TimestampOption& option : kTimestampOptions) {
+    if (StartsWithIgnoreCase(argument, option.prefix))
+      ReadTimestampOption(record, index, argument, option, now);
+  }
+}
+
+void ConvertEntryToLocal(TimestampEntry& entry) {
+  FILETIME local;
+  if (UtcToLocalFileTime(ToFileTime(entry.time), &local)) entry.time = ToFileTimeValue(local);
+}
+
+}  // namespace
+
+bool BuildJobSettings(JobSettings* record, int count, char** vector) {
+  InitJobSettings(record);
+  if (count <= 1) return true;
+  record->orMask = 0;
+  record->andMask = 0xFFFFFFFFu;
+  for (int i = 1; i < count; ++i) ReadTarget(record, vector[i]);
+
+  SYSTEMTIME nowFields;
+  GetSystemTime(&nowFields);
+  FILETIME now;
+  SystemTimeToFileTime(&nowFields, &now);
+  for (int i = 1; i < count; ++i) ReadOption(record, i, vector[i], now);
+
+  ConvertEntryToLocal(record->creation);
+  ConvertEntryToLocal(record->lastWrite);
+  ConvertEntryToLocal(record->lastAccess);
+  return true;
+}

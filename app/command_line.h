@@ -1,0 +1,20 @@
+// The command line's own rules: splitting the text into arguments, the attribute letters of
+// "/on:", "/off:" and "/nop:", and the date and time text of the timestamp options.
+#pragma once
+
+#include <cstdint>
+
+// One allocated block: count + 1 pointers (the last null) followed by the texts. Release the
+// whole vector with free(). Returns null when memory runs out. The count is at least 1.
+char** SplitCommandLine(const char* text, int* count);
+
+// The attribute bits named by the letters s, r, a and h (either case) anywhere in the text.
+uint32_t ParseAttributeLetters(const char* text);
+
+struct DateTimeFields {
+  int year, month, day, hour, minute, second;
+};
+
+// Six numbers separated by exactly one non-digit, non-control character each; true only for a
+// real calendar date and time from 1600 to 9999.
+bool ParseDateTimeText(const char* text, DateTimeFields* fields);

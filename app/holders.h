@@ -1,0 +1,100 @@
+// Small owners for platform objects, so that every create has its release on every path.
+#pragma once
+
+#include <windows.h>
+
+#include <objbase.h>
+
+#include <utility>
+
+// A kernel handle closed with CloseHandle; INVALID_HANDLE_VALUE and null both mean none.
+class HandleHolder {
+ public:
+  explicit HandleHolder(HANDLE handle = nullptr) : handle_(handle) {}
+  ~HandleHolder() { Reset(); }
+  HandleHolder(const HandleHolder&) = delete;
+  HandleHolder& operator=(const HandleHolder&) = delete;
+  bool Valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return handle_; }
+  void Reset(HANDLE handle = nullptr) {
+    if (Valid()) CloseHandle(handle_);
+    handle_ = handle;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+// A search started by FindFirstFileA.
+class FindHolder {
+ public:
+  explicit FindHolder(HANDLE search) : search_(search) {}
+  ~FindHolder() {
+    if (Valid()) FindClose(search_);
+  }
+  FindHolder(const FindHolder&) = delete;
+  FindHolder& operator=(const FindHolder&) = delete;
+  bool Valid() const { return search_ != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return search_; }
+
+ private:
+  HANDLE search_;
+};
+
+// An icon handle destroyed with DestroyIcon.
+class IconHolder {
+ public:
+  explicit IconHolder(HICON icon = nullptr) : icon_(icon) {}
+  ~IconHolder() {
+    if (icon_) DestroyIcon(icon_);
+  }
+  IconHolder(const IconHolder&) = delete;
+  IconHolder& operator=(const IconHolder&) = delete;
+  HICON Get() const { return icon_; }
+  HICON Release() { return std::exchange(icon_, nullptr); }
+
+ private:
+  HICON icon_;
+};
+
+// A GDI object deleted with DeleteObject.
+template <typename T>
+class GdiHolder {
+ public:
+  explicit GdiHolder(T object = nullptr) : object_(object) {}
+  ~GdiHolder() {
+    if (object_) DeleteObject(object_);
+  }
+  GdiHolder(const GdiHolder&) = delete;
+  GdiHolder& operator=(const GdiHolder&) = delete;
+  T Get() const { return object_; }
+  T Release() { return std::exchange(object_, nullptr); }
+
+ private:
+  T object_;
+};
+
+// A COM interface pointer released on every path.
+template <typename T>
+class ComHolder {
+ public:
+  ComHolder() = default;
+  explicit ComHolder(T* pointer) : pointer_(pointer) {}
+  ~ComHolder() { Reset(); }
+  ComHolder(const ComHolder&) = delete;
+  ComHolder& operator=(const ComHolder&) = delete;
+  T* Get() const { return pointer_; }
+  T* operator->() const { return pointer_; }
+  explicit operator bool() const { return pointer_ != nullptr; }
+  T** Out() {
+    Reset();
+    return &pointer_;
+  }
+  void Reset() {
+    if (pointer_) pointer_->Release();
+    pointer_ = nullptr;
+  }
+
+ private:
+  T* pointer_ = nullptr;
+};

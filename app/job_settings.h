@@ -1,0 +1,71 @@
+// The one record of a job: attribute masks, timestamps, recursion, filter and targets, and
+// the cancel flag that the user-interface thread sets while the worker reads.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "text/string_list.h"
+
+// The four attributes the tool offers; every other bit passes through the masks unchanged.
+enum : uint32_t {
+  ATTR_READONLY = 0x01,
+  ATTR_HIDDEN = 0x02,
+  ATTR_SYSTEM = 0x04,
+  ATTR_ARCHIVE = 0x20,
+  ATTR_OFFERED = 0x27,
+  ATTR_DIRECTORY = 0x10,
+};
+
+enum : int32_t { FILTER_NONE = 100, FILTER_REGEX = 101, FILTER_WILDCARD = 102 };
+
+enum { FILTER_PATTERN_SIZE = 1025 };
+
+// Same layout as the platform's FILETIME: 100 ns ticks since 1601-01-01, low half first.
+struct FileTimeValue {
+  uint32_t low;
+  uint32_t high;
+};
+
+struct TimestampEntry {
+  bool enabled;
+  FileTimeValue time;  // local time
+};
+
+using TargetList = StringList;
+
+struct JobSettings {
+  std::atomic<bool> cancelRequested;
+  bool showDialog;
+  bool showTrayIcon;
+  bool recurse;
+  uint32_t andMask;
+  uint32_t orMask;
+  TimestampEntry creation;
+  TimestampEntry lastWrite;
+  TimestampEntry lastAccess;
+  TargetList* targets;
+  int32_t filterKind;
+  char filterPattern[FILTER_PATTERN_SIZE];
+};
+
+static_assert(sizeof(std::atomic<bool>) == 1, "the cancel flag is one byte");
+
+// Defaults: dialog and tray icon on, no recursion, masks 0, timestamps off, no filter, and a new
+// empty target list. False when the list cannot be made.
+bool InitJobSettings(JobSettings* record);
+
+// Summary form (what targets have, and the /on: /nop: /off: overrides) to apply form (what the
+// job sets and keeps). Bits outside the offered four are always left unchanged.
+void MakeApplyMasks(JobSettings* record);
+
+// The attributes an entry gets under apply-form masks.
+uint32_t ApplyAttributeMasks(uint32_t attributes, uint32_t orMask, uint32_t andMask);
+
+// Copies a record field by field (the flag is atomic, so the record is not trivially copyable);
+// the target list pointer is taken over, not duplicated.
+void CopyJobSettings(JobSettings* destination, const JobSettings* source);
+
+int AddTarget(TargetList* list, const char* path);
+const char* TargetAt(const TargetList* list, int index);
+void DestroyTargetList(TargetList* list);

@@ -1,0 +1,34 @@
+// Entry and main flow: split the command line, trace it, build the job record and hand it on.
+#include "app/main.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <cstdlib>
+
+#include "app/build_settings.h"
+#include "app/command_line.h"
+#include "app/job_settings.h"
+#include "app/trace.h"
+
+int RunApplication(HINSTANCE, int count, char** vector) {
+  JobSettings record;
+  BuildJobSettings(&record, count, vector);
+  // The dialog and the job window are not part of the program yet: no run touches a file.
+  if (!record.showDialog) MakeApplyMasks(&record);
+  DestroyTargetList(record.targets);
+  return 0;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  int count = 0;
+  char** vector = SplitCommandLine(GetCommandLineA(), &count);
+  if (vector == nullptr) return 1;
+  for (int i = 0; i < count; ++i) Trace("argv[%2d]=%s\r\n", i, vector[i]);
+  InitCommonControls();
+  CoInitialize(nullptr);
+  int result = RunApplication(instance, count, vector);
+  CoUninitialize();
+  std::free(vector);
+  return result;
+}

@@ -1,0 +1,75 @@
+// Shortcut resolution and path canonicalisation (see shortcuts.h).
+#include "shell/shortcuts.h"
+
+#include "app/holders.h"
+#include "text/bounded.h"
+#include "text/chars.h"
+#include "text/file_queries.h"
+
+IShellLinkA* ShellLinkCreate() {
+  IShellLinkA* link = nullptr;
+  HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_IShellLinkA, reinterpret_cast<void**>(&link));
+  if (result != S_OK) return nullptr;
+  return link;
+}
+
+static bool LoadShortcutFile(IShellLinkA* link, const char* path) {
+  WCHAR widePath[MAX_PATH + 1];
+  if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH + 1) == 0) return false;
+  ComHolder<IPersistFile> file;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Out()))))
+    return false;
+  return SUCCEEDED(file->Load(widePath, STGM_READ));
+}
+
+static bool ReadShortcutTarget(char* target, const char* path, int size) {
+  ComHolder<IShellLinkA> link(ShellLinkCreate());
+  if (!link || !LoadShortcutFile(link.Get(), path)) return false;
+  WIN32_FIND_DATAA findData;
+  return link->GetPath(target, size, &findData, SLGP_UNCPRIORITY) == S_OK;
+}
+
+bool ResolveShortcut(char* target, const char* path, int size) {
+  if (size <= 0) return false;
+  if (ReadShortcutTarget(target, path, size)) {
+    FoldLowerCase(target);
+    return PathExists(target);
+  }
+  CopyBounded(size, path, target);
+  FoldLowerCase(target);
+  return false;
+}
+
+bool ResolveShortcutOrPath(char* result, const char* path, int size) {
+  if (size <= 0) return false;
+  result[0] = 0;
+  if (ResolveShortcut(result, path, size)) return true;
+  CopyBounded(size, path, result);
+  FoldLowerCase(result);
+  if (PathExists(result)) return true;
+  result[0] = 0;
+  return false;
+}
+
+bool CanonicalizePath(char* result, const char* path, int size) {
+  if (size <= 0) return false;
+  result[0] = 0;
+  ComHolder<IMalloc> allocator;
+  if (FAILED(SHGetMalloc(allocator.Out()))) return false;
+  ComHolder<IShellFolder> desktop;
+  if (FAILED(SHGetDesktopFolder(desktop.Out()))) return false;
+  WCHAR widePath[MAX_PATH];
+  int wideSize = size < MAX_PATH ? size : MAX_PATH;
+  if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, wideSize) == 0) return false;
+  ULONG eaten = 0;
+  LPITEMIDLIST items = nullptr;
+  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, widePath, &eaten, &items, nullptr)))
+    return false;
+  char converted[MAX_PATH + 1] = {};
+  BOOL ok = SHGetPathFromIDListA(items, converted);
+  allocator->Free(items);
+  if (!ok) return false;
+  CopyBounded(size, converted, result);
+  return true;
+}

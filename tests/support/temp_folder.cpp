@@ -1,0 +1,137 @@
+// Temporary folders and disk helpers for the Wine tests (see temp_folder.h).
+#include "support/temp_folder.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <cstdio>
+
+namespace {
+
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string path = folder + "\\" + name;
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(path);
+      else
+        DeleteFileA(path.c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+  RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace
+
+TempFolder::TempFolder() {
+  char base[MAX_PATH + 1];
+  GetTempPathA(sizeof base, base);
+  static unsigned serial = 0;
+  char name[64];
+  std::snprintf(name, sizeof name, "mvt%lu_%u_%lu", GetCurrentProcessId(), serial++,
+                GetTickCount());
+  path_ = std::string(base) + name;
+  if (!path_.empty() && path_.back() == '\\') path_.pop_back();
+  CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+std::string TempFolder::MakeFolder(const std::string& relative) {
+  std::string path = path_;
+  std::size_t start = 0;
+  while (start <= relative.size()) {
+    std::size_t slash = relative.find('\\', start);
+    std::string part = relative.substr(start, slash == std::string::npos ? std::string::npos
+                                                                        : slash - start);
+    path += "\\" + part;
+    CreateDirectoryA(path.c_str(), nullptr);
+    if (slash == std::string::npos) break;
+    start = slash + 1;
+  }
+  return path;
+}
+
+std::string TempFolder::MakeFile(const std::string& relative, const std::string& text) {
+  std::size_t slash = relative.rfind('\\');
+  if (slash != std::string::npos) MakeFolder(relative.substr(0, slash));
+  std::string path = Join(relative);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+  }
+  return path;
+}
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+
+void SetAttributes(const std::string& path, DWORD attributes) {
+  SetFileAttributesA(path.c_str(), attributes);
+}
+
+static HANDLE OpenForTimes(const std::string& path, DWORD access) {
+  return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+bool ReadTimes(const std::string& path, FILETIME* creation, FILETIME* access, FILETIME* write) {
+  HANDLE file = OpenForTimes(path, GENERIC_READ);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BOOL ok = GetFileTime(file, creation, access, write);
+  CloseHandle(file);
+  return ok != FALSE;
+}
+
+bool WriteTimes(const std::string& path, const FILETIME* creation, const FILETIME* access,
+                const FILETIME* write) {
+  HANDLE file = OpenForTimes(path, GENERIC_READ | GENERIC_WRITE);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BOOL ok = SetFileTime(file, creation, access, write);
+  CloseHandle(file);
+  return ok != FALSE;
+}
+
+FILETIME UtcTime(int year, int month, int day, int hour, int minute, int second) {
+  SYSTEMTIME fields = {};
+  fields.wYear = static_cast<WORD>(year);
+  fields.wMonth = static_cast<WORD>(month);
+  fields.wDay = static_cast<WORD>(day);
+  fields.wHour = static_cast<WORD>(hour);
+  fields.wMinute = static_cast<WORD>(minute);
+  fields.wSecond = static_cast<WORD>(second);
+  FILETIME result = {};
+  SystemTimeToFileTime(&fields, &result);
+  return result;
+}
+
+unsigned long long Ticks(const FILETIME& value) {
+  return (static_cast<unsigned long long>(value.dwHighDateTime) << 32) | value.dwLowDateTime;
+}
+
+bool MakeShortcut(const std::string& linkPath, const std::string& target) {
+  IShellLinkA* link = nullptr;
+  if (CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                       reinterpret_cast<void**>(&link)) != S_OK)
+    return false;
+  link->SetPath(target.c_str());
+  IPersistFile* file = nullptr;
+  bool saved = false;
+  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    WCHAR wide[MAX_PATH + 1];
+    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH + 1);
+    saved = SUCCEEDED(file->Save(wide, TRUE));
+    file->Release();
+  }
+  link->Release();
+  return saved;
+}

@@ -1,0 +1,34 @@
+// A fresh folder on the Wine drive for one test, removed with everything in it afterwards.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::string& Path() const { return path_; }
+  std::string Join(const std::string& name) const { return path_ + "\\" + name; }
+  // Makes a file (with its folders) holding the text, and returns its full path.
+  std::string MakeFile(const std::string& relative, const std::string& text = "x");
+  std::string MakeFolder(const std::string& relative);
+
+ private:
+  std::string path_;
+};
+
+// Reading and writing what the tests check on disk.
+DWORD Attributes(const std::string& path);
+void SetAttributes(const std::string& path, DWORD attributes);
+bool ReadTimes(const std::string& path, FILETIME* creation, FILETIME* access, FILETIME* write);
+bool WriteTimes(const std::string& path, const FILETIME* creation, const FILETIME* access,
+                const FILETIME* write);
+FILETIME UtcTime(int year, int month, int day, int hour, int minute, int second);
+unsigned long long Ticks(const FILETIME& value);
+// Creates a shortcut file at linkPath pointing to target, through the shell link object.
+bool MakeShortcut(const std::string& linkPath, const std::string& target);

@@ -1,0 +1,73 @@
+// Double-byte boundaries in code page 932 text: where characters begin, and what folds.
+#include <gtest/gtest.h>
+
+#include "text/chars.h"
+
+namespace {
+
+struct ByteKindCase {
+  const char* text;
+  int index;
+  int kind;
+};
+
+TEST(ByteKindAt, TellsLeadTrailAndSingleBytes) {
+  const ByteKindCase cases[] = {
+      {"a\\b", 1, BYTE_SINGLE},
+      {"\x95\x5c", 0, BYTE_LEAD},           // a character whose second byte is a backslash
+      {"\x95\x5c", 1, BYTE_TRAIL},
+      {"a\x95\x5c\\", 3, BYTE_SINGLE},      // the real separator after it
+      {"\x81\x81\x81", 1, BYTE_TRAIL},      // a lead-range byte after a lead is a second byte
+      {"\x81\x81\x81", 2, BYTE_LEAD},
+      {"\x81\x7f\x81", 1, BYTE_SINGLE},     // 0x7F never pairs
+      {"\x81\x30\x95\x5c", 1, BYTE_SINGLE}, // nor does a byte below 0x40
+      {"\x81\x30\x95\x5c", 3, BYTE_TRAIL},  // and the scan resumes after it
+      {"\x81\xfd", 1, BYTE_SINGLE},
+      {"\x81", 0, BYTE_LEAD},               // a lone lead byte at the end
+      {"ab", 2, BYTE_SINGLE},               // the terminator
+      {"ab", 9, BYTE_SINGLE},               // beyond it
+      {"\xb1\xb0", 1, BYTE_SINGLE},         // half-width katakana are single bytes
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.kind, ByteKindAt(c.text, c.index)) << c.index;
+}
+
+TEST(IsSeparatorAt, NeverTakesASecondByte) {
+  EXPECT_FALSE(IsSeparatorAt("\x95\x5c", 1));
+  EXPECT_TRUE(IsSeparatorAt("\x95\x5c\\", 2));
+  EXPECT_TRUE(IsSeparatorAt("c:\\", 2));
+}
+
+TEST(CharSteps, StepOverDoubleByteCharacters) {
+  const char* text = "\x82\xa0" "a\x81";
+  EXPECT_EQ(0x82a0u, CharCodeAt(text));
+  EXPECT_EQ(text + 2, NextChar(text));
+  EXPECT_EQ('a', CharCodeAt(text + 2));
+  EXPECT_EQ(0x81u, CharCodeAt(text + 3));  // lone lead byte before the end
+  EXPECT_EQ(text + 4, NextChar(text + 3));
+  EXPECT_EQ(text + 4, NextChar(text + 4));
+}
+
+TEST(FoldLowerCase, FoldsOnlyAsciiLetters) {
+  // 0x82 0x60 is a full-width A; its second byte 0x60 is no letter, but 0x83 0x41 has 'A' as
+  // its second byte and must stay as it is.
+  char text[] = "AbZ\x83\x41\x82\x60Q";
+  char* end = FoldLowerCase(text);
+  EXPECT_STREQ("abz\x83\x41\x82\x60q", text);
+  EXPECT_EQ(text + sizeof text - 1, end);
+}
+
+TEST(Comparisons, IgnoreAsciiCaseOnly) {
+  EXPECT_TRUE(StringEqualsIgnoreCase("/DLG:0", "/dlg:0"));
+  EXPECT_FALSE(StringEqualsIgnoreCase("/dlg:0x", "/dlg:0"));
+  EXPECT_TRUE(StartsWithIgnoreCase("/ON:rh", "/on:"));
+  EXPECT_FALSE(StartsWithIgnoreCase("/o", "/on:"));
+  EXPECT_TRUE(StartsWith("abc", "ab"));
+  EXPECT_FALSE(StartsWith("Abc", "ab"));
+  const char* text = "readme.TXT.bak";
+  EXPECT_EQ(text + 7, FindIgnoreCase(text, "txt"));
+  EXPECT_EQ(text, FindIgnoreCase(text, ""));
+  EXPECT_EQ(nullptr, FindIgnoreCase(text, "doc"));
+  EXPECT_EQ(text + 3, SkipChars(text + 0, "rea") );
+}
+
+}  // namespace

@@ -1,0 +1,11 @@
+// Copies and formatting into fixed-size buffers that always end in a zero byte and never
+// leave a lead byte without its second byte.
+#pragma once
+
+#include <cstdarg>
+
+void CopyBounded(int size, const char* source, char* destination);
+void CopySpan(int size, const char* end, char* destination, const char* start);
+int FormatBoundedV(char* buffer, int size, const char* format, va_list arguments);
+int FormatBounded(char* buffer, int size, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));

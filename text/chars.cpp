@@ -1,0 +1,117 @@
+// Code page 932 character handling (see chars.h).
+#include "text/chars.h"
+
+#include <cstring>
+
+bool IsLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+bool IsTrailByte(unsigned char byte) {
+  return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
+}
+
+int ByteKindAt(const char* text, int index) {
+  if (text == nullptr || index < 0) return BYTE_SINGLE;
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
+  for (int i = 0;;) {
+    unsigned char byte = bytes[i];
+    if (byte == 0) return BYTE_SINGLE;  // index lies at or beyond the terminator
+    if (!IsLeadByte(byte)) {
+      if (i == index) return BYTE_SINGLE;
+      ++i;
+      continue;
+    }
+    if (i == index) return BYTE_LEAD;
+    unsigned char next = bytes[i + 1];
+    if (next == 0) return BYTE_SINGLE;
+    if (i + 1 == index) return IsTrailByte(next) ? BYTE_TRAIL : BYTE_SINGLE;
+    // A byte that cannot pair with the lead is a character of its own, even in a lead range.
+    i += 2;
+  }
+}
+
+bool IsSeparatorAt(const char* text, int index) {
+  return text[index] == '\\' && ByteKindAt(text, index) == BYTE_SINGLE;
+}
+
+unsigned CharCodeAt(const char* position) {
+  unsigned char byte = static_cast<unsigned char>(position[0]);
+  unsigned char next = static_cast<unsigned char>(byte ? position[1] : 0);
+  if (IsLeadByte(byte) && next != 0) return byte * 256u + next;
+  return byte;
+}
+
+const char* NextChar(const char* position) {
+  unsigned char byte = static_cast<unsigned char>(*position);
+  if (byte == 0) return position;
+  if (IsLeadByte(byte) && position[1] != 0) return position + 2;
+  return position + 1;
+}
+
+char* NextChar(char* position) {
+  return const_cast<char*>(NextChar(static_cast<const char*>(position)));
+}
+
+char FoldAsciiLower(char byte) {
+  return (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte - 'A' + 'a') : byte;
+}
+
+char* FoldLowerCase(char* text) {
+  char* position = text;
+  while (*position) {
+    *position = FoldAsciiLower(*position);
+    position = NextChar(position);
+  }
+  return position;
+}
+
+const char* FindCharIgnoreCase(const char* text, char byte) {
+  char wanted = FoldAsciiLower(byte);
+  for (const char* position = text; *position; ++position) {
+    if (FoldAsciiLower(*position) == wanted) return position;
+  }
+  return nullptr;
+}
+
+static bool EqualIgnoreCaseN(const char* a, const char* b, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (FoldAsciiLower(a[i]) != FoldAsciiLower(b[i])) return false;
+    if (a[i] == 0) return true;
+  }
+  return true;
+}
+
+const char* FindIgnoreCase(const char* text, const char* part) {
+  if (*part == 0) return text;
+  std::size_t length = std::strlen(part);
+  for (const char* candidate = FindCharIgnoreCase(text, part[0]); candidate;
+       candidate = FindCharIgnoreCase(candidate + 1, part[0])) {
+    if (EqualIgnoreCaseN(candidate, part, length)) return candidate;
+  }
+  return nullptr;
+}
+
+bool StartsWithIgnoreCase(const char* text, const char* prefix) {
+  return EqualIgnoreCaseN(text, prefix, std::strlen(prefix));
+}
+
+bool StartsWith(const char* text, const char* prefix) {
+  return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+bool StringEquals(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+
+bool StringEqualsIgnoreCase(const char* a, const char* b) {
+  std::size_t length = std::strlen(a);
+  return length == std::strlen(b) && EqualIgnoreCaseN(a, b, length);
+}
+
+const char* SkipChars(const char* text, const char* set) { return text + std::strspn(text, set); }
+
+const char* StringEnd(const char* text) { return text + std::strlen(text); }
+
+void* ZeroFill(void* memory, std::size_t count) {
+  std::memset(memory, 0, count);
+  return static_cast<char*>(memory) + count;
+}

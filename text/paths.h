@@ -1,0 +1,16 @@
+// Windows path texts in code page 932: name and extension parts, and joining within a buffer.
+// A backslash separates only where it is not the second byte of a double-byte character.
+#pragma once
+
+// Paths hold at most this many bytes, in buffers one byte larger.
+enum { MAX_PATH_BYTES = 260, PATH_BUFFER_SIZE = 261 };
+
+const char* FileNamePart(const char* path);
+char* CutFileName(char* path);
+const char* FindExtension(const char* path);
+char* CutExtension(char* path);
+
+// Joins folder and name with one backslash between them. The result always fits in size
+// bytes; it returns false when the joined path had to be cut, because a cut path may name
+// some other existing file and must never be acted on.
+bool PathJoin(int size, char* destination, const char* folder, const char* name);
