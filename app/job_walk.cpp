@@ -40,12 +40,16 @@ void RunJob(const JobSettings* settings) {
   }
 }
 
-bool ProcessEntry(const char* path, const WIN32_FIND_DATAA*, void* context) {
+bool ProcessEntry(const char* path, const WIN32_FIND_DATAA* findData, void* context) {
   const JobContext* job = static_cast<const JobContext*>(context);
   const JobSettings* settings = job->settings;
   if (AcceptName(path, settings->filterPattern, settings->filterKind))
     ApplyChanges(job->times, path, settings->orMask, settings->andMask);
-  if (settings->recurse && IsDirectory(path)) ForEachEntry(path, "*", ProcessEntry, context);
+  // Inside a folder the search has already said what the entry is; changing attributes never
+  // turns a file into a folder, so asking the file system again would only cost time.
+  bool isFolder = findData ? (findData->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                           : IsDirectory(path);
+  if (settings->recurse && isFolder) ForEachEntry(path, "*", ProcessEntry, context);
   return !settings->cancelRequested.load();
 }
 

@@ -9,13 +9,25 @@
 #include "app/build_settings.h"
 #include "app/command_line.h"
 #include "app/job_settings.h"
+#include "app/job_window.h"
 #include "app/trace.h"
 
-int RunApplication(HINSTANCE, int count, char** vector) {
+static void RunMessageLoop() {
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+int RunApplication(HINSTANCE instance, int count, char** vector) {
   JobSettings record;
   BuildJobSettings(&record, count, vector);
-  // The dialog and the job window are not part of the program yet: no run touches a file.
-  if (!record.showDialog) MakeApplyMasks(&record);
+  // Until the settings dialog exists, only a run that skips it has a job.
+  if (!record.showDialog) {
+    MakeApplyMasks(&record);
+    if (CreateJobWindow(instance, &record)) RunMessageLoop();
+  }
   DestroyTargetList(record.targets);
   return 0;
 }

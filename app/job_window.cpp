@@ -1,0 +1,185 @@
+// The job window, its worker thread and its tray icon (see job_window.h).
+#include "app/job_window.h"
+
+#include <cstdlib>
+
+#include "app/job_walk.h"
+#include "controls/window_helpers.h"
+#include "dialog/resource_ids.h"
+#include "text/bounded.h"
+
+const char JOB_WINDOW_CLASS[] = "Morvane";
+const char PROP_INFO[] = "PROP_INFO";
+const char PROP_THREAD[] = "PROP_THREAD";
+const char PROP_WAITICON[] = "PROP_WAITICON";
+
+namespace {
+
+const char kTrayTip[] = "Morvane が作業中です";
+const UINT kTrayIconRecordSize = 88;  // the first form of the record, understood by every shell
+const int kTrayAddAttempts = 21;
+const DWORD kTrayRetryDelay = 500;
+
+HICON ProgramShellIcon(UINT sizeFlag) {
+  char path[MAX_PATH + 1] = {};
+  if (GetModuleFileNameA(nullptr, path, MAX_PATH) == 0) return nullptr;
+  SHFILEINFOA info = {};
+  if (!SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_ICON | sizeFlag)) return nullptr;
+  return info.hIcon;
+}
+
+WorkerThread* WorkerOf(HWND window) {
+  return static_cast<WorkerThread*>(GetPropA(window, PROP_THREAD));
+}
+
+LRESULT OnCreate(HWND window, const CREATESTRUCTA* creation) {
+  JobSettings* settings = static_cast<JobSettings*>(creation->lpCreateParams);
+  SetPropA(window, PROP_INFO, settings);
+  if (settings->showTrayIcon) {
+    HICON icon = static_cast<HICON>(LoadImageA(creation->hInstance, MAKEINTRESOURCEA(IDI_MORVANE),
+                                               IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    TrayIcon* tray = CreateTrayIcon(window, TRAY_ICON_ID, WM_JOB_TRAYICON, icon, kTrayTip);
+    if (tray) SetPropA(window, PROP_WAITICON, tray);
+  }
+  WorkerThread* worker = StartWorker(settings, WorkerMain);
+  SetPropA(window, PROP_THREAD, worker);
+  SetTimer(window, JOB_WATCH_TIMER, 0, WatchTimerProc);
+  if (worker && worker->thread) ResumeThread(worker->thread);
+  return 0;
+}
+
+LRESULT OnDestroy(HWND window) {
+  KillTimer(window, JOB_WATCH_TIMER);
+  JobSettings* settings = static_cast<JobSettings*>(RemovePropA(window, PROP_INFO));
+  StopWorker(static_cast<WorkerThread*>(RemovePropA(window, PROP_THREAD)));
+  if (settings && settings->showTrayIcon) {
+    TrayIcon* tray = static_cast<TrayIcon*>(RemovePropA(window, PROP_WAITICON));
+    if (tray) {
+      Shell_NotifyIconA(NIM_DELETE, &tray->data);
+      if (tray->data.hIcon) DestroyIcon(tray->data.hIcon);
+      std::free(tray);
+    }
+  }
+  PostQuitMessage(0);
+  return 0;
+}
+
+LRESULT OnCommand(HWND window, WPARAM wParam) {
+  if (LOWORD(wParam) == IDM_TRAY_CANCEL) {
+    WorkerThread* worker = WorkerOf(window);
+    if (worker && worker->settings) worker->settings->cancelRequested.store(true);
+  }
+  return 0;
+}
+
+LRESULT OnTrayIcon(HWND window, WPARAM wParam, LPARAM lParam) {
+  if (wParam == TRAY_ICON_ID && lParam == WM_LBUTTONUP) {
+    PostMessageA(window, WM_JOB_TRAYCLICK, 0, 0);
+    return 0;
+  }
+  if (wParam == TRAY_ICON_ID && lParam == WM_RBUTTONUP) {
+    PostMessageA(window, WM_JOB_TRAYMENU, 0, 0);
+    return 0;
+  }
+  return DefWindowProcA(window, WM_JOB_TRAYICON, wParam, lParam);
+}
+
+LRESULT OnTrayMenu(HWND window) {
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+  ShowMenuResourceAtCursor(instance, IDM_TRAY_MENU, 0, window, TPM_RIGHTBUTTON | TPM_VERTICAL);
+  return 0;
+}
+
+}  // namespace
+
+void RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC procedure, UINT style,
+                         const char* menuName, int stockObject) {
+  WNDCLASSEXA windowClass;
+  FillWindowClass(&windowClass, instance, procedure, className, menuName, style);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(stockObject));
+  windowClass.hIcon = ProgramShellIcon(SHGFI_LARGEICON);
+  windowClass.hIconSm = ProgramShellIcon(SHGFI_SMALLICON);
+  RegisterClassExA(&windowClass);
+}
+
+HWND CreateJobWindow(HINSTANCE instance, JobSettings* settings) {
+  RegisterWindowClass(instance, JOB_WINDOW_CLASS, JobWindowProc, 0, "", NULL_BRUSH);
+  return CreateWindowExA(0, JOB_WINDOW_CLASS, JOB_WINDOW_CLASS, WS_POPUP | WS_MINIMIZE,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                         nullptr, instance, settings);
+}
+
+LRESULT CALLBACK JobWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate(window, reinterpret_cast<const CREATESTRUCTA*>(lParam));
+    case WM_DESTROY:
+      return OnDestroy(window);
+    case WM_COMMAND:
+      return OnCommand(window, wParam);
+    case WM_JOB_TRAYICON:
+      return OnTrayIcon(window, wParam, lParam);
+    case WM_JOB_TRAYCLICK:
+      return 0;
+    case WM_JOB_TRAYMENU:
+      return OnTrayMenu(window);
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+WorkerThread* StartWorker(JobSettings* settings, LPTHREAD_START_ROUTINE threadFunction) {
+  WorkerThread* worker = static_cast<WorkerThread*>(std::calloc(1, sizeof(WorkerThread)));
+  if (worker == nullptr) return nullptr;
+  worker->settings = settings;
+  settings->cancelRequested.store(false);
+  DWORD threadId = 0;
+  worker->thread = CreateThread(nullptr, 0, threadFunction, worker, CREATE_SUSPENDED, &threadId);
+  return worker;
+}
+
+void StopWorker(WorkerThread* worker) {
+  if (worker == nullptr) return;
+  if (worker->settings) worker->settings->cancelRequested.store(true);
+  if (worker->thread) {
+    WaitForSingleObject(worker->thread, INFINITE);
+    CloseHandle(worker->thread);
+    worker->thread = nullptr;
+  }
+  std::free(worker);
+}
+
+DWORD WINAPI WorkerMain(LPVOID parameter) {
+  WorkerThread* worker = static_cast<WorkerThread*>(parameter);
+  RunJob(worker->settings);
+  return 0;
+}
+
+TrayIcon* CreateTrayIcon(HWND window, UINT iconId, UINT callbackMessage, HICON icon,
+                         const char* tip) {
+  TrayIcon* tray = static_cast<TrayIcon*>(std::calloc(1, sizeof(TrayIcon)));
+  if (tray == nullptr) return nullptr;
+  tray->data.cbSize = kTrayIconRecordSize;
+  tray->data.hWnd = window;
+  tray->data.uID = iconId;
+  tray->data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  tray->data.uCallbackMessage = callbackMessage;
+  tray->data.hIcon = icon;
+  CopyBounded(64, tip, tray->data.szTip);
+  for (int attempt = 0; attempt < kTrayAddAttempts; ++attempt) {
+    if (Shell_NotifyIconA(NIM_ADD, &tray->data)) break;
+    if (attempt + 1 < kTrayAddAttempts) Sleep(kTrayRetryDelay);
+  }
+  return tray;
+}
+
+void CALLBACK WatchTimerProc(HWND window, UINT, UINT_PTR, DWORD) {
+  WorkerThread* worker = WorkerOf(window);
+  if (worker && worker->thread && WaitForSingleObject(worker->thread, 0) != WAIT_OBJECT_0) return;
+  if (worker && worker->thread) {
+    CloseHandle(worker->thread);
+    worker->thread = nullptr;
+  }
+  KillTimer(window, JOB_WATCH_TIMER);
+  DestroyWindow(window);
+}

@@ -1,0 +1,48 @@
+// The hidden job window: it starts the worker thread that runs the job, shows the tray icon
+// with its cancel command, watches the worker and ends the message loop when the job is done.
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "app/job_settings.h"
+
+enum : UINT {
+  WM_JOB_TRAYICON = 0x8001,
+  WM_JOB_TRAYCLICK = 0x8002,
+  WM_JOB_TRAYMENU = 0x8003,
+};
+
+enum : UINT_PTR { JOB_WATCH_TIMER = 102 };
+enum : UINT { IDM_TRAY_CANCEL = 40000 };
+enum : UINT { TRAY_ICON_ID = 1 };
+
+extern const char JOB_WINDOW_CLASS[];  // also the window's name
+extern const char PROP_INFO[];
+extern const char PROP_THREAD[];
+extern const char PROP_WAITICON[];
+
+struct WorkerThread {
+  HANDLE thread;  // null when there is none
+  JobSettings* settings;
+};
+
+// The first, 88-byte form of the tray icon record.
+struct TrayIcon {
+  NOTIFYICONDATAA data;
+};
+
+void RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC procedure, UINT style,
+                         const char* menuName, int stockObject);
+// Registers the class and creates the job window for the record; null when it cannot be created.
+HWND CreateJobWindow(HINSTANCE instance, JobSettings* settings);
+LRESULT CALLBACK JobWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+WorkerThread* StartWorker(JobSettings* settings, LPTHREAD_START_ROUTINE threadFunction);
+void StopWorker(WorkerThread* worker);
+DWORD WINAPI WorkerMain(LPVOID worker);
+
+TrayIcon* CreateTrayIcon(HWND window, UINT iconId, UINT callbackMessage, HICON icon,
+                         const char* tip);
+void CALLBACK WatchTimerProc(HWND window, UINT message, UINT_PTR timerId, DWORD time);

@@ -1,0 +1,231 @@
+// The real program, started as the shell would start it, on real files: options, targets,
+// the tray icon and its cancel command, and the exit code.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/job_window.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+std::string ProgramPath() {
+  char path[MAX_PATH + 1] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path);
+  folder = folder.substr(0, folder.rfind('\\'));  // .../tests
+  folder = folder.substr(0, folder.rfind('\\'));  // the build folder
+  return folder + "\\morvane.exe";
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// Starts the program; the caller waits for it.
+PROCESS_INFORMATION StartProgram(const std::string& arguments) {
+  std::string commandLine = Quoted(ProgramPath()) + " " + arguments;
+  std::vector<char> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back(0);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    ADD_FAILURE() << "cannot start " << commandLine;
+  return process;
+}
+
+DWORD WaitForExit(PROCESS_INFORMATION& process, DWORD timeout = 60000) {
+  DWORD code = 0xDEAD;
+  if (process.hProcess == nullptr) return code;
+  if (WaitForSingleObject(process.hProcess, timeout) != WAIT_OBJECT_0) {
+    TerminateProcess(process.hProcess, 99);
+    ADD_FAILURE() << "the program did not end";
+  }
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return code;
+}
+
+DWORD RunProgram(const std::string& arguments) {
+  PROCESS_INFORMATION process = StartProgram(arguments);
+  return WaitForExit(process);
+}
+
+bool ZoneIsCentralEurope() {
+  TIME_ZONE_INFORMATION zone;
+  GetTimeZoneInformation(&zone);
+  return zone.Bias == -60 && zone.DaylightBias == -60;
+}
+
+FILETIME LastWrite(const std::string& path) {
+  FILETIME creation = {}, access = {}, write = {};
+  ReadTimes(path, &creation, &access, &write);
+  return write;
+}
+
+FILETIME LastAccess(const std::string& path) {
+  FILETIME creation = {}, access = {}, write = {};
+  ReadTimes(path, &creation, &access, &write);
+  return access;
+}
+
+const DWORD kAttributeBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+struct AttributeCase {
+  const char* options;
+  DWORD before;
+  DWORD after;  // of the read-only, hidden and system bits
+};
+
+TEST(Program, AttributeOptionsChangeTheTargets) {
+  const AttributeCase cases[] = {
+      {"/on:rh", 0, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN},
+      {"/ON:S", FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
+      {"/off:h", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_SYSTEM},
+      {"/off:rhs", kAttributeBits, 0},
+      {"/on:r /off:r", FILE_ATTRIBUTE_READONLY, 0},  // the later option wins
+      {"/nop:h", FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN},
+      {"/on:x", FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_SYSTEM},  // no letter: the summary holds
+  };
+  for (const auto& c : cases) {
+    TempFolder folder;
+    std::string file = folder.MakeFile("target.txt");
+    SetAttributes(file, c.before);
+    EXPECT_EQ(0u, RunProgram(std::string("/dlg:0 /tray:0 ") + c.options + " " + Quoted(file)));
+    EXPECT_EQ(c.after, Attributes(file) & kAttributeBits) << c.options;
+  }
+}
+
+TEST(Program, NopKeepsEachTargetsOwnState) {
+  TempFolder folder;
+  std::string hidden = folder.MakeFile("hidden.txt");
+  std::string plain = folder.MakeFile("plain.txt");
+  SetAttributes(hidden, FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(0u, RunProgram("/dlg:0 /tray:0 /nop:h /on:s " + Quoted(hidden) + " " + Quoted(plain)));
+  EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, Attributes(hidden) & kAttributeBits);
+  EXPECT_EQ(FILE_ATTRIBUTE_SYSTEM, Attributes(plain) & kAttributeBits);
+}
+
+struct DateCase {
+  const char* option;
+  int hourUtc;  // on 2006-01-03 or 2006-07-01 in Central European time
+  int month;
+  bool lastWrite;
+};
+
+TEST(Program, DateOptionsSetTimesInLocalTime) {
+  if (!ZoneIsCentralEurope()) GTEST_SKIP() << "needs TZ=Europe/Berlin, as scripts/test sets";
+  const DateCase cases[] = {
+      {"/write:2006/01/03 12:34:56", 11, 1, true},
+      {"/write:2006-1-3-12-34-56", 11, 1, true},
+      {"/access:2006年01月03日12時34分56", 11, 1, false},
+      {"/write:2006/07/01 12:34:56", 10, 7, true},  // summer time on a winter day
+  };
+  for (const auto& c : cases) {
+    TempFolder folder;
+    std::string file = folder.MakeFile("dated.txt");
+    EXPECT_EQ(0u, RunProgram(std::string("/dlg:0 /tray:0 \"") + c.option + "\" " + Quoted(file)));
+    FILETIME expected = UtcTime(2006, c.month, c.month == 1 ? 3 : 1, c.hourUtc, 34, 56);
+    FILETIME actual = c.lastWrite ? LastWrite(file) : LastAccess(file);
+    EXPECT_EQ(Ticks(expected), Ticks(actual)) << c.option;
+  }
+}
+
+TEST(Program, NowMeansTheMomentOfTheRun) {
+  TempFolder folder;
+  std::string file = folder.MakeFile("now.txt");
+  FILETIME old = UtcTime(2001, 2, 3, 4, 5, 6);
+  WriteTimes(file, nullptr, &old, &old);
+  FILETIME before;
+  GetSystemTimeAsFileTime(&before);
+  EXPECT_EQ(0u, RunProgram("/dlg:0 /tray:0 /write:now /ACCESS:NOW " + Quoted(file)));
+  FILETIME after;
+  GetSystemTimeAsFileTime(&after);
+  // File times may be stored at a coarser grain than the clock: allow two seconds.
+  const unsigned long long slack = 2ull * 10000000ull;
+  EXPECT_GE(Ticks(LastWrite(file)) + slack, Ticks(before));
+  EXPECT_LE(Ticks(LastWrite(file)), Ticks(after) + slack);
+  EXPECT_EQ(Ticks(LastWrite(file)) / 10000000ull, Ticks(LastAccess(file)) / 10000000ull);
+}
+
+TEST(Program, FolderTargetsAreWalkedAndSeveralTargetsAllChange) {
+  TempFolder folder;
+  std::string tree = folder.MakeFolder("tree");
+  std::string inner = folder.MakeFile("tree\\sub\\inner.txt");
+  std::string top = folder.MakeFile("tree\\top.txt");
+  std::string single = folder.MakeFile("single.txt");
+  EXPECT_EQ(0u, RunProgram("/dlg:0 /tray:0 /on:h " + Quoted(tree) + " " + Quoted(single)));
+  for (const std::string& path : {tree, folder.Join("tree\\sub"), inner, top, single})
+    EXPECT_TRUE(Attributes(path) & FILE_ATTRIBUTE_HIDDEN) << path;
+}
+
+TEST(Program, WithoutSkippingTheDialogNoFileIsTouched) {
+  TempFolder folder;
+  std::string file = folder.MakeFile("kept.txt");
+  EXPECT_EQ(0u, RunProgram("/tray:0 /on:h " + Quoted(file)));
+  EXPECT_FALSE(Attributes(file) & FILE_ATTRIBUTE_HIDDEN);
+}
+
+TEST(Program, AJobWithoutTargetsEndsAtOnce) {
+  EXPECT_EQ(0u, RunProgram("/dlg:0"));
+  EXPECT_EQ(0u, RunProgram("/dlg:0 /tray:0 /on:h Z:\\no\\such\\path"));
+}
+
+TEST(Program, TheTrayIconJobRunsToItsEnd) {
+  TempFolder folder;
+  std::string file = folder.MakeFile("tray.txt");
+  EXPECT_EQ(0u, RunProgram("/dlg:0 /on:h " + Quoted(file)));
+  EXPECT_TRUE(Attributes(file) & FILE_ATTRIBUTE_HIDDEN);
+}
+
+// A job long enough to be stopped: many files, all hidden, to be given the system bit.
+struct LongJob {
+  TempFolder folder;
+  std::vector<std::string> files;
+  explicit LongJob(int count) {
+    for (int i = 0; i < count; ++i) {
+      std::string file = folder.MakeFile("d" + std::to_string(i % 10) + "\\f" + std::to_string(i));
+      SetAttributes(file, FILE_ATTRIBUTE_HIDDEN);
+      files.push_back(file);
+    }
+  }
+  int CountWithSystem() const {
+    int changed = 0;
+    for (const std::string& file : files) {
+      DWORD attributes = Attributes(file);
+      EXPECT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN) << "attributes lost on " << file;
+      if (attributes & FILE_ATTRIBUTE_SYSTEM) ++changed;
+    }
+    return changed;
+  }
+};
+
+HWND WaitForJobWindow(const PROCESS_INFORMATION& process) {
+  for (int i = 0; i < 2000; ++i) {
+    HWND window = FindWindowA(JOB_WINDOW_CLASS, JOB_WINDOW_CLASS);
+    if (window) return window;
+    if (WaitForSingleObject(process.hProcess, 5) == WAIT_OBJECT_0) return nullptr;
+  }
+  return nullptr;
+}
+
+void StopLongJob(UINT message, WPARAM wParam) {
+  LongJob job(3000);
+  PROCESS_INFORMATION process = StartProgram("/dlg:0 /on:s " + Quoted(job.folder.Path()));
+  HWND window = WaitForJobWindow(process);
+  ASSERT_NE(nullptr, window) << "the job ended before it could be stopped";
+  PostMessageA(window, message, wParam, 0);
+  EXPECT_EQ(0u, WaitForExit(process));
+  int changed = job.CountWithSystem();
+  EXPECT_LT(changed, static_cast<int>(job.files.size())) << "the job was not stopped";
+}
+
+TEST(Program, TrayCancelStopsALongJob) { StopLongJob(WM_COMMAND, IDM_TRAY_CANCEL); }
+
+TEST(Program, ClosingTheJobWindowStopsALongJob) { StopLongJob(WM_CLOSE, 0); }
+
+}  // namespace
