@@ -1,0 +1,135 @@
+// Real windows for the control tests: a parent that records every WM_NOTIFY and WM_COMMAND it
+// gets and either reflects the notification or answers it itself, and a pump for the queue.
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <functional>
+#include <vector>
+
+#include "controls/window_helpers.h"
+
+namespace testwin {
+
+struct SeenNotify {
+  HWND from;
+  UINT_PTR id;
+  WPARAM wParam;
+  UINT code;
+  const NMHDR* record;  // Valid only while the notification is being delivered.
+  LRESULT result;
+};
+
+struct SeenCommand {
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+// Decides what the parent does with one notification: return true and set *result to handle it
+// (no reflection), false to reflect it back to the control.
+using NotifyHandler = std::function<bool(const NMHDR* record, LRESULT* result)>;
+// Called while the record is still alive, for tests that copy the control's fields.
+using NotifyInspector = std::function<void(const NMHDR* record)>;
+
+struct ParentState {
+  std::vector<SeenNotify> notifies;
+  std::vector<SeenCommand> commands;
+  std::vector<HDROP> drops;  // Handles of WM_DROPFILES that reached the parent.
+  NotifyHandler handler;
+  NotifyInspector inspector;
+};
+
+inline ParentState& Parent() {
+  static ParentState state;
+  return state;
+}
+
+inline LRESULT OnParentNotify(const NMHDR* record) {
+  ParentState& state = Parent();
+  if (state.inspector) state.inspector(record);
+  LRESULT result = 0;
+  bool handled = state.handler && state.handler(record, &result);
+  if (!handled) result = ReflectNotify(record);
+  state.notifies.push_back(SeenNotify{record->hwndFrom, record->idFrom, 0, record->code, record,
+                                      result});
+  return result;
+}
+
+inline LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NOTIFY: {
+      LRESULT result = OnParentNotify(reinterpret_cast<const NMHDR*>(lParam));
+      Parent().notifies.back().wParam = wParam;
+      return result;
+    }
+    case WM_COMMAND:
+      Parent().commands.push_back(SeenCommand{wParam, lParam});
+      return 0;
+    case WM_DROPFILES:
+      Parent().drops.push_back(reinterpret_cast<HDROP>(wParam));
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+inline const char* ParentClassName() {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSEXA record;
+    FillWindowClass(&record, GetModuleHandleA(nullptr), ParentProc, "MorvaneTestParent", nullptr,
+                    0);
+    record.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    record.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    registered = RegisterClassExA(&record) != 0;
+  }
+  return "MorvaneTestParent";
+}
+
+// A visible top-level parent without frame, so that client and window rectangles coincide.
+inline HWND MakeParent(int x = 100, int y = 100, int width = 300, int height = 240) {
+  Parent() = ParentState();
+  HWND window = CreateWindowExA(0, ParentClassName(), "parent", WS_POPUP | WS_VISIBLE, x, y,
+                                width, height, nullptr, nullptr, GetModuleHandleA(nullptr),
+                                nullptr);
+  if (window) {
+    SetForegroundWindow(window);
+    UpdateWindow(window);
+  }
+  return window;
+}
+
+inline HWND MakeChild(HWND parent, const char* className, const char* text, DWORD style, int id,
+                      int x, int y, int width, int height) {
+  return CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+// Delivers everything queued for this thread, including timers that are already due.
+inline void Pump(int rounds = 3) {
+  for (int round = 0; round < rounds; ++round) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    if (round + 1 < rounds) Sleep(10);
+  }
+}
+
+inline std::vector<UINT> Codes(UINT_PTR id) {
+  std::vector<UINT> codes;
+  for (const SeenNotify& seen : Parent().notifies) {
+    if (seen.id == id) codes.push_back(seen.code);
+  }
+  return codes;
+}
+
+inline LPARAM PointParam(int x, int y) {
+  return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
+}
+
+}  // namespace testwin
