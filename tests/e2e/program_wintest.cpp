@@ -215,7 +215,7 @@ HWND WaitForJobWindow(const PROCESS_INFORMATION& process) {
 
 void StopLongJob(UINT message, WPARAM wParam) {
   LongJob job(3000);
-  PROCESS_INFORMATION process = StartProgram("/dlg:0 /on:s " + Quoted(job.folder.Path()));
+  PROCESS_INFORMATION process = StartProgram("/dlg:0 /nop:h /on:s " + Quoted(job.folder.Path()));
   HWND window = WaitForJobWindow(process);
   ASSERT_NE(nullptr, window) << "the job ended before it could be stopped";
   PostMessageA(window, message, wParam, 0);
