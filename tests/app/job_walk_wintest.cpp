@@ -180,6 +180,25 @@ TEST(RunJob, CancelledBeforeStartTouchesNothing) {
   EXPECT_FALSE(IsHidden(folder.Path()));
 }
 
+TEST(ProcessEntry, FinishesTheEntryThenReportsTheCancel) {
+  TempFolder folder;
+  for (const char* name : {"1", "2", "3"}) folder.MakeFile(name);
+  for (bool cancel : {false, true}) {
+    Job job;
+    job.record.recurse = true;
+    job.record.cancelRequested.store(cancel);
+    JobContext context = {&job.record, NoTimes()};
+    SetAttributes(folder.Path(), 0);
+    for (const char* name : {"1", "2", "3"}) SetAttributes(folder.Join(name), 0);
+    EXPECT_EQ(!cancel, ProcessEntry(folder.Path().c_str(), nullptr, &context));
+    EXPECT_TRUE(IsHidden(folder.Path()));
+    // A search entered after the cancel stops after its first entry.
+    int changed = 0;
+    for (const char* name : {"1", "2", "3"}) changed += IsHidden(folder.Join(name));
+    EXPECT_EQ(cancel ? 1 : 3, changed) << "cancel " << cancel;
+  }
+}
+
 struct Calls {
   std::vector<std::string> paths;
   std::size_t stopAfter;
