@@ -45,6 +45,20 @@ TEST(MakeApplyMasks, KeepsUnnamedBitsWhenNoTargetWasLookedUp) {
   EXPECT_EQ(0x2026u, Applied(0, 0xFFFFFFFFu, 0x2026));
 }
 
+TEST(ApplyAttributeMasks, SetsAndClearsArchiveAndKeepsOtherBits) {
+  // Archive and 0x2000 do not round-trip on files under Wine, so they are checked here.
+  const struct {
+    uint32_t before, orMask, andMask, after;
+  } cases[] = {
+      {0x2000, 0x20, 0xFFFFFFFFu, 0x2020},
+      {0x2020, 0x00, ~0x20u, 0x2000},
+      {0x2021, 0x00, 0xFFFFFFFFu, 0x2021},
+      {0x10, 0x02, ~0x01u, 0x12},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(c.after, ApplyAttributeMasks(c.before, c.orMask, c.andMask)) << c.before;
+}
+
 TEST(AddTarget, StoresLowerCaseCopiesNewestFirst) {
   TargetList* list = ListCreate();
   ASSERT_NE(nullptr, list);
