@@ -48,10 +48,18 @@ void ReadTarget(JobSettings* record, const char* argument) {
     return;
   }
   if (!PathExists(argument)) return;
+  // Finding out whether the file is a shortcut reads it, which moves its last-access time; an
+  // argument that stands for itself is therefore looked up before that.
+  WIN32_FIND_DATAA own;
+  bool ownFound = FindEntry(argument, &own);
   char resolved[PATH_BUFFER_SIZE];
   if (!ResolveShortcutOrPath(resolved, argument, sizeof resolved)) return;
   WIN32_FIND_DATAA found;
-  if (FindEntry(resolved, &found)) FoldIntoSummary(record, found);
+  if (StringEqualsIgnoreCase(resolved, argument)) {
+    if (ownFound) FoldIntoSummary(record, own);
+  } else if (FindEntry(resolved, &found)) {
+    FoldIntoSummary(record, found);
+  }
   AddTarget(record->targets, resolved);
 }
 

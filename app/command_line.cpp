@@ -152,7 +152,9 @@ bool ReadNumber(const char*& position, int* value) {
 bool SkipSeparator(const char*& position) {
   unsigned char byte = static_cast<unsigned char>(*position);
   if (byte == 0 || byte < 0x20 || byte == 0x7F || (byte >= '0' && byte <= '9')) return false;
-  position = NextChar(position);
+  // A lead byte pairs only with a real second byte; otherwise the digit after it would be eaten.
+  bool pair = IsLeadByte(byte) && IsTrailByte(static_cast<unsigned char>(position[1]));
+  position += pair ? 2 : 1;
   return true;
 }
 

@@ -8,24 +8,33 @@
 
 namespace {
 
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+std::wstring Widen(const std::string& text) {
+  int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring wide(length > 0 ? length : 1, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
+  wide.resize(wide.size() - 1);
+  return wide;
+}
+
+// Wide calls, so that entries whose paths are too long for the ANSI calls go too.
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string path = folder + "\\" + name;
-      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring path = folder + L"\\" + name;
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         RemoveTree(path);
       else
-        DeleteFileA(path.c_str());
-    } while (FindNextFileA(search, &found));
+        DeleteFileW(path.c_str());
+    } while (FindNextFileW(search, &found));
     FindClose(search);
   }
-  SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-  RemoveDirectoryA(folder.c_str());
+  SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+  RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
@@ -42,7 +51,7 @@ TempFolder::TempFolder() {
   CreateDirectoryA(path_.c_str(), nullptr);
 }
 
-TempFolder::~TempFolder() { RemoveTree(path_); }
+TempFolder::~TempFolder() { RemoveTree(Widen(path_)); }
 
 std::string TempFolder::MakeFolder(const std::string& relative) {
   std::string path = path_;
@@ -135,3 +144,19 @@ bool MakeShortcut(const std::string& linkPath, const std::string& target) {
   link->Release();
   return saved;
 }
+
+std::string TempFolder::MakeLongEntry(const std::string& folder, std::size_t nameLength,
+                                      bool isFolder) {
+  std::string path = folder + "\\" + std::string(nameLength, 'L');
+  std::wstring wide = Widen(path);
+  if (isFolder) {
+    CreateDirectoryW(wide.c_str(), nullptr);
+  } else {
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  }
+  return path;
+}
+
+DWORD WideAttributes(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()); }

@@ -17,6 +17,9 @@ class TempFolder {
   // Makes a file (with its folders) holding the text, and returns its full path.
   std::string MakeFile(const std::string& relative, const std::string& text = "x");
   std::string MakeFolder(const std::string& relative);
+  // An entry named by nameLength letters 'L' in folder, made with the wide calls, which (under
+  // Wine) accept full paths longer than the 260 bytes the ANSI calls are limited to.
+  std::string MakeLongEntry(const std::string& folder, std::size_t nameLength, bool isFolder);
 
  private:
   std::string path_;
@@ -30,5 +33,7 @@ bool WriteTimes(const std::string& path, const FILETIME* creation, const FILETIM
                 const FILETIME* write);
 FILETIME UtcTime(int year, int month, int day, int hour, int minute, int second);
 unsigned long long Ticks(const FILETIME& value);
+// Attributes through the wide call, for paths too long for the ANSI calls.
+DWORD WideAttributes(const std::string& path);
 // Creates a shortcut file at linkPath pointing to target, through the shell link object.
 bool MakeShortcut(const std::string& linkPath, const std::string& target);

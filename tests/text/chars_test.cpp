@@ -27,6 +27,10 @@ TEST(ByteKindAt, TellsLeadTrailAndSingleBytes) {
       {"ab", 2, BYTE_SINGLE},               // the terminator
       {"ab", 9, BYTE_SINGLE},               // beyond it
       {"\xb1\xb0", 1, BYTE_SINGLE},         // half-width katakana are single bytes
+      {"\x95\x5c\x95\x5c", 2, BYTE_LEAD},     // pairs are counted from the start, not locally
+      {"\x95\x5c\x95\x5c", 3, BYTE_TRAIL},
+      {"\xb1\x95\x5c", 2, BYTE_TRAIL},        // a single byte in a trail range stays single
+      {"ab", -1, BYTE_SINGLE},
   };
   for (const auto& c : cases) EXPECT_EQ(c.kind, ByteKindAt(c.text, c.index)) << c.index;
 }

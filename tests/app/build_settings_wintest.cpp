@@ -1,0 +1,219 @@
+// The job record built from a command line over real files, folders and shortcuts.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/build_settings.h"
+#include "app/job_walk.h"
+#include "app/local_time.h"
+#include "app/trace.h"
+#include "support/temp_folder.h"
+#include "text/paths.h"
+
+namespace {
+
+std::string Lower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+// A record built from "prog" and the given arguments, with its target list released after.
+struct Built {
+  explicit Built(std::vector<std::string> arguments) : texts(std::move(arguments)) {
+    texts.insert(texts.begin(), "prog");
+    for (auto& text : texts) pointers.push_back(&text[0]);
+    pointers.push_back(nullptr);
+    EXPECT_TRUE(BuildJobSettings(&record, static_cast<int>(texts.size()), pointers.data()));
+  }
+  ~Built() { DestroyTargetList(record.targets); }
+  std::vector<std::string> Targets() const {
+    std::vector<std::string> result;
+    for (int i = 0; i < record.targets->count; ++i) result.push_back(TargetAt(record.targets, i));
+    return result;
+  }
+  std::vector<std::string> texts;
+  std::vector<char*> pointers;
+  JobSettings record;
+};
+
+unsigned long long UtcTicks(const TimestampEntry& entry) {
+  FILETIME utc = {};
+  EXPECT_TRUE(LocalToUtcFileTime(ToFileTime(entry.time), &utc));
+  return Ticks(utc);
+}
+
+void CollectLine(const char* line, void* context) {
+  static_cast<std::vector<std::string>*>(context)->push_back(line);
+}
+
+TEST(BuildJobSettings, OnlyTheProgramNameKeepsTheDefaults) {
+  Built built({});
+  const JobSettings& r = built.record;
+  EXPECT_TRUE(r.showDialog && r.showTrayIcon);
+  EXPECT_FALSE(r.recurse || r.cancelRequested.load());
+  EXPECT_EQ(0u, r.andMask | r.orMask);
+  for (const TimestampEntry* entry : {&r.creation, &r.lastWrite, &r.lastAccess}) {
+    EXPECT_FALSE(entry->enabled);
+    EXPECT_EQ(0u, entry->time.low | entry->time.high);
+  }
+  EXPECT_EQ(0, r.targets->count);
+  EXPECT_EQ(FILTER_NONE, r.filterKind);
+  EXPECT_STREQ("", r.filterPattern);
+}
+
+TEST(BuildJobSettings, SummarisesTheTargetsAttributes) {
+  TempFolder folder;
+  std::string hidden = folder.MakeFile("Hidden.txt"), readOnly = folder.MakeFile("ro.txt");
+  SetAttributes(hidden, FILE_ATTRIBUTE_HIDDEN);
+  SetAttributes(readOnly, FILE_ATTRIBUTE_READONLY);
+  Built built({hidden, readOnly});
+  JobSettings& r = built.record;
+  EXPECT_EQ(0x03u, r.orMask & 0x03);
+  EXPECT_EQ(0u, r.andMask & 0x07);
+  EXPECT_FALSE(r.recurse);
+  MakeApplyMasks(&r);
+  EXPECT_EQ(0u, r.orMask & 0x07);      // neither hidden nor read-only is set on every target
+  EXPECT_EQ(0x03u, r.andMask & 0x07);  // both are kept where they are; system is cleared
+}
+
+TEST(BuildJobSettings, FirstTargetFoundSuppliesTheTimes) {
+  TempFolder folder;
+  std::string a = folder.MakeFile("A.txt"), b = folder.MakeFile("B.txt");
+  FILETIME aWrite = UtcTime(2005, 6, 15, 10, 0, 0), aAccess = UtcTime(2005, 6, 20, 8, 0, 0);
+  FILETIME bWrite = UtcTime(2004, 3, 1, 9, 0, 0), bAccess = UtcTime(2004, 3, 2, 9, 0, 0);
+  ASSERT_TRUE(WriteTimes(a, nullptr, &aAccess, &aWrite));
+  ASSERT_TRUE(WriteTimes(b, nullptr, &bAccess, &bWrite));
+  FILETIME aCreation, ignored;
+  ASSERT_TRUE(ReadTimes(a, &aCreation, &ignored, &ignored));
+
+  Built built({folder.Join("missing.txt"), a, b});
+  EXPECT_EQ((std::vector<std::string>{Lower(b), Lower(a)}), built.Targets());
+  const JobSettings& r = built.record;
+  EXPECT_EQ(Ticks(aWrite), UtcTicks(r.lastWrite));
+  EXPECT_EQ(Ticks(aAccess), UtcTicks(r.lastAccess));
+  EXPECT_EQ(Ticks(aCreation), UtcTicks(r.creation));
+  EXPECT_FALSE(r.creation.enabled || r.lastWrite.enabled || r.lastAccess.enabled);
+}
+
+TEST(BuildJobSettings, ResolvesTargetsAndTurnsRecursionOnForFolders) {
+  TempFolder folder;
+  std::string sub = folder.MakeFolder("Sub"), file = folder.MakeFile("File.txt");
+  std::string gone = folder.MakeFile("Gone.txt");
+  std::string toSub = folder.Join("ToSub.lnk"), toGone = folder.Join("ToGone.lnk");
+  ASSERT_TRUE(MakeShortcut(toSub, sub));
+  ASSERT_TRUE(MakeShortcut(toGone, gone));
+  ASSERT_TRUE(DeleteFileA(gone.c_str()));
+  const struct {
+    std::string argument;
+    std::vector<std::string> targets;
+    bool recurse;
+  } cases[] = {
+      {file, {Lower(file)}, false},
+      {sub, {Lower(sub)}, true},
+      {toSub, {Lower(sub)}, true},         // a shortcut stands for its target
+      {toGone, {Lower(toGone)}, false},    // ... unless the target is gone
+      {gone, {}, false},                   // a missing path is no target
+      {"/sub:1", {}, true},
+  };
+  for (const auto& c : cases) {
+    Built built({c.argument});
+    EXPECT_EQ(c.targets, built.Targets()) << c.argument;
+    EXPECT_EQ(c.recurse, built.record.recurse) << c.argument;
+  }
+}
+
+TEST(BuildJobSettings, ArgumentOverPathLimitIsNoTarget) {
+  // Greek letters are two bytes in code page 932 but one UTF-16 unit, so the platform still
+  // finds this path although it is longer than 260 bytes. Cut at 260 bytes it would name the
+  // other file, which the user did not give.
+  TempFolder folder;
+  const std::string alpha = "\x83\xbf";
+  std::size_t prefix = folder.Path().size() + 1, fitting = (MAX_PATH_BYTES - prefix) / 2;
+  std::string longName, cutName;
+  for (std::size_t i = 0; i < fitting; ++i) cutName += alpha;
+  longName = cutName + alpha;
+  std::string longPath = folder.MakeFile(longName), cutPath = folder.MakeFile(cutName);
+  ASSERT_GT(longPath.size(), 260u);
+  ASSERT_NE(INVALID_FILE_ATTRIBUTES, Attributes(longPath));
+  ASSERT_NE(INVALID_FILE_ATTRIBUTES, Attributes(cutPath));
+
+  Built built({longPath});
+  EXPECT_EQ(0, built.record.targets->count);
+}
+
+TEST(BuildJobSettings, AttributeOptionsLaterOneWins) {
+  const struct {
+    std::vector<std::string> arguments;
+    uint32_t orBits, andBits;  // within 0x07
+  } cases[] = {
+      {{"/on:RH"}, 0x03, 0x07},
+      {{"/ON:rh"}, 0x03, 0x07},
+      {{"/on:"}, 0x00, 0x07},
+      {{"/on:r", "/off:r"}, 0x00, 0x06},
+      {{"/off:r", "/on:r"}, 0x01, 0x07},
+      {{"/on:s", "/nop:s"}, 0x04, 0x03},
+      {{"/nop:h", "/off:s"}, 0x02, 0x01},
+  };
+  for (const auto& c : cases) {
+    Built built(c.arguments);
+    EXPECT_EQ(c.orBits, built.record.orMask & 0x07) << c.arguments.back();
+    EXPECT_EQ(c.andBits, built.record.andMask & 0x07) << c.arguments.back();
+  }
+}
+
+TEST(BuildJobSettings, NowIsOneInstantForAllOptions) {
+  SYSTEMTIME fields;
+  FILETIME before, after;
+  GetSystemTime(&fields);
+  SystemTimeToFileTime(&fields, &before);
+  Built built({"/create:now", "/write:NOW", "/access:Now"});
+  GetSystemTime(&fields);
+  SystemTimeToFileTime(&fields, &after);
+  const JobSettings& r = built.record;
+  EXPECT_TRUE(r.creation.enabled && r.lastWrite.enabled && r.lastAccess.enabled);
+  EXPECT_EQ(UtcTicks(r.creation), UtcTicks(r.lastWrite));
+  EXPECT_EQ(UtcTicks(r.creation), UtcTicks(r.lastAccess));
+  EXPECT_GE(UtcTicks(r.creation), Ticks(before));
+  EXPECT_LE(UtcTicks(r.creation), Ticks(after));
+}
+
+TEST(BuildJobSettings, RefusedDateWritesTwoTraceLines) {
+  std::vector<std::string> lines;
+  SetTraceHook(CollectLine, &lines);
+  Built built({"/write:now", "/write:2006//01/03 12:34:56", "/access:2006/01/03 12:34"});
+  SetTraceHook(nullptr, nullptr);
+  const std::vector<std::string> expected = {
+      "! argv[ 2] : 更新日時の指定が読み込めませんでした。\r\n",
+      " => /write:2006//01/03 12:34:56\r\n",
+      "! argv[ 3] : ｱｸｾｽ日時の指定が読み込めませんでした。\r\n",
+      " => /access:2006/01/03 12:34\r\n",
+  };
+  EXPECT_EQ(expected, lines);
+  EXPECT_TRUE(built.record.lastWrite.enabled);  // an earlier value stays
+  EXPECT_FALSE(built.record.lastAccess.enabled);
+}
+
+TEST(BuildJobSettings, DateTextIsLocalTimeOfItsOwnDate) {
+  // Europe/Berlin: two hours ahead of UTC in summer, one in winter, whatever the date today.
+  const struct {
+    const char* argument;
+    FILETIME utc;
+  } cases[] = {
+      {"/write:2006-07-01 12:00:00", UtcTime(2006, 7, 1, 10, 0, 0)},
+      {"/write:2006-01-03 12:00:00", UtcTime(2006, 1, 3, 11, 0, 0)},
+      {"/write:2006年07月01日12時00分00", UtcTime(2006, 7, 1, 10, 0, 0)},
+  };
+  for (const auto& c : cases) {
+    Built built({c.argument});
+    AppliedTimes times;
+    PlanAppliedTimes(built.record, &times);
+    ASSERT_NE(nullptr, times.lastWrite) << c.argument;
+    EXPECT_EQ(Ticks(c.utc), Ticks(*times.lastWrite)) << c.argument;
+    EXPECT_EQ(nullptr, times.creation);
+    EXPECT_EQ(nullptr, times.lastAccess);
+  }
+}
+
+}  // namespace

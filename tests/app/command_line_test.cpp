@@ -1,0 +1,145 @@
+// The command line's own rules: splitting, attribute letters and the date text.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+
+namespace {
+
+std::vector<std::string> Split(const char* text) {
+  int count = -1;
+  char** vector = SplitCommandLine(text, &count);
+  std::vector<std::string> result;
+  if (vector == nullptr) return result;
+  // One block: the texts follow the pointer array back to back, so a single free() releases
+  // everything (ASan reports any write past the block or a second allocation left behind).
+  const char* expected = reinterpret_cast<const char*>(vector + count + 1);
+  for (int i = 0; i < count; ++i) {
+    EXPECT_EQ(expected, vector[i]) << "argument " << i << " lies outside the block layout";
+    result.emplace_back(vector[i]);
+    expected = vector[i] + std::strlen(vector[i]) + 1;
+  }
+  EXPECT_EQ(nullptr, vector[count]);
+  std::free(vector);
+  return result;
+}
+
+struct SplitCase {
+  const char* text;
+  std::vector<std::string> arguments;
+};
+
+TEST(SplitCommandLine, FollowsQuoteAndBackslashRules) {
+  const SplitCase cases[] = {
+      {"", {""}},
+      {"prog", {"prog"}},
+      {"prog  a\tb  ", {"prog", "a", "b"}},
+      // The program name is taken literally, and the next argument may follow the quote at once.
+      {"\"C:\\Pro gram\\x.exe\"next", {"C:\\Pro gram\\x.exe", "next"}},
+      {"\"C:\\a\\\" b", {"C:\\a\\", "b"}},
+      {"\"unterminated name", {"unterminated name"}},
+      {"p\\\"q r", {"p\\\"q", "r"}},
+      {"p \"a b\" c", {"p", "a b", "c"}},
+      {"p a\\\\\"b c\"", {"p", "a\\b c"}},          // two backslashes and a quote: one, quote opens
+      {"p a\\\\\\\"b", {"p", "a\\\"b"}},           // three: one backslash and a literal quote
+      {"p a\\\\\\\\b\\", {"p", "a\\\\\\\\b\\"}},   // no quote follows: unchanged
+      {"p \"a\"\"b\" c", {"p", "a\"b c"}},     // a doubled quote inside quotes is written and closes
+      {"p \"a\\\\\"\"b\"", {"p", "a\\\"b"}},
+      {"p \"\"", {"p", ""}},
+      // A second byte 0x5C is no backslash, so the quote after it opens quotes.
+      {"p \x95\x5c\"x y\"", {"p", "\x95\x5cx y"}},
+      // The byte after a lead byte belongs to the character, even when it looks like a quote.
+      {"p \x81\"ab c\"", {"p", "\x81\"ab", "c"}},
+      {"p a\x81", {"p", "a\x81"}},                  // a lead byte at the end stands alone
+      {"p \"\x81", {"p", "\x81"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.arguments, Split(c.text)) << c.text;
+}
+
+TEST(SplitCommandLine, NullTextGivesOneEmptyName) {
+  int count = 0;
+  char** vector = SplitCommandLine(nullptr, &count);
+  ASSERT_NE(nullptr, vector);
+  EXPECT_EQ(1, count);
+  EXPECT_STREQ("", vector[0]);
+  std::free(vector);
+}
+
+TEST(ParseAttributeLetters, CountsWholeOneByteLettersOnly) {
+  const struct {
+    const char* text;
+    uint32_t bits;
+  } cases[] = {
+      {"", 0},
+      {"xyz", 0},
+      {"RH", 0x03},
+      {"sRaH", 0x27},
+      {"hhh", 0x02},
+      {"-s-", 0x04},
+      {"\x82\x73", 0},          // second byte 's'
+      {"\x83\x68", 0},          // second byte 'h'
+      {"\x82\x73h", 0x02},
+      {"\x81", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.bits, ParseAttributeLetters(c.text)) << c.text;
+}
+
+struct DateCase {
+  const char* text;
+  bool valid;
+  DateTimeFields fields;
+};
+
+TEST(ParseDateTimeText, ReadsSixNumbersWithOneSeparatorEach) {
+  const DateCase cases[] = {
+      {"2006/01/03 12:34:56", true, {2006, 1, 3, 12, 34, 56}},
+      {"2006-1-3-12-34-56", true, {2006, 1, 3, 12, 34, 56}},
+      // 年 月 日 時 分 as separators; each is one double-byte character.
+      {"2006\x94\x4e" "01\x8c\x8e" "03\x93\xfa" "12\x8e\x9e" "34\x95\xaa" "56", true,
+       {2006, 1, 3, 12, 34, 56}},
+      // A lead byte without a valid second byte is a one-byte separator: the digit stays.
+      {"2006\x81" "12\x81" "03 12:34:56", true, {2006, 12, 3, 12, 34, 56}},
+      {"2006/01/03 12:34:56 and more", true, {2006, 1, 3, 12, 34, 56}},
+      {"02006/12/31 23:59:59", true, {2006, 12, 31, 23, 59, 59}},
+      {"0000000001600/1/1 0:0:0", true, {1600, 1, 1, 0, 0, 0}},
+      {"9999/12/31 23:59:59", true, {9999, 12, 31, 23, 59, 59}},
+      {"2000/02/29 00:00:00", true, {2000, 2, 29, 0, 0, 0}},
+      {"2004/02/29 00:00:00", true, {2004, 2, 29, 0, 0, 0}},
+      {"1900/02/29 00:00:00", false, {}},
+      {"2006/02/29 00:00:00", false, {}},
+      {"1599/12/31 23:59:59", false, {}},
+      {"10000/01/01 00:00:00", false, {}},
+      {"2006//01/03 12:34:56", false, {}},
+      {"2006/01/03 12:34", false, {}},
+      {"2006/01/03 12:34:", false, {}},
+      {"2006\t01/03 12:34:56", false, {}},
+      {"/2006/01/03 12:34:56", false, {}},
+      {"2006/13/03 12:34:56", false, {}},
+      {"2006/00/03 12:34:56", false, {}},
+      {"2006/04/31 12:34:56", false, {}},
+      {"2006/01/00 12:34:56", false, {}},
+      {"2006/01/03 24:00:00", false, {}},
+      {"2006/01/03 23:60:00", false, {}},
+      {"2006/01/03 23:59:60", false, {}},
+      {"99999999999999999999/1/1 0:0:0", false, {}},
+      {"", false, {}},
+  };
+  for (const auto& c : cases) {
+    DateTimeFields fields = {};
+    EXPECT_EQ(c.valid, ParseDateTimeText(c.text, &fields)) << c.text;
+    if (!c.valid) continue;
+    const DateTimeFields& e = c.fields;
+    EXPECT_EQ(e.year, fields.year) << c.text;
+    EXPECT_EQ(e.month, fields.month) << c.text;
+    EXPECT_EQ(e.day, fields.day) << c.text;
+    EXPECT_EQ(e.hour, fields.hour) << c.text;
+    EXPECT_EQ(e.minute, fields.minute) << c.text;
+    EXPECT_EQ(e.second, fields.second) << c.text;
+  }
+}
+
+}  // namespace

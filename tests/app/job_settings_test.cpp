@@ -1,0 +1,75 @@
+// The record's two mask forms and the target list's copies.
+#include <gtest/gtest.h>
+
+#include "app/job_settings.h"
+
+namespace {
+
+// Attributes after the job under the apply form made from summary masks.
+uint32_t Applied(uint32_t orMask, uint32_t andMask, uint32_t attributes) {
+  JobSettings record;
+  if (!InitJobSettings(&record)) return 0xDEAD;
+  record.orMask = orMask;
+  record.andMask = andMask;
+  MakeApplyMasks(&record);
+  DestroyTargetList(record.targets);
+  return ApplyAttributeMasks(attributes, record.orMask, record.andMask);
+}
+
+TEST(MakeApplyMasks, TurnsEachSummaryRowIntoItsAction) {
+  // Per bit: read-only in both masks (set), hidden in orMask only (keep), system in neither
+  // (clear), archive in andMask only (no target looked up: keep). 0x2000 and the folder bit
+  // are outside the offered four and always survive, whatever the summary said of them.
+  const uint32_t orMask = 0x01 | 0x02 | 0x2000;
+  const uint32_t andMask = 0x01 | 0x20 | 0x10;
+  const struct {
+    uint32_t before;
+    uint32_t after;
+  } cases[] = {
+      {0x00, 0x01},
+      {0x27, 0x23},
+      {0x02 | 0x04, 0x03},
+      {0x2000 | 0x10 | 0x04, 0x2000 | 0x10 | 0x01},
+      {0x80000000u | 0x20, 0x80000000u | 0x21},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.after, Applied(orMask, andMask, c.before)) << c.before;
+}
+
+TEST(MakeApplyMasks, KeepsUnnamedBitsWhenNoTargetWasLookedUp) {
+  // The reset values, then "/on:r" and "/off:h" as the command line applies them.
+  uint32_t orMask = 0, andMask = 0xFFFFFFFFu;
+  orMask |= 0x01, andMask |= 0x01;
+  orMask &= ~0x02u, andMask &= ~0x02u;
+  EXPECT_EQ(0x2025u, Applied(orMask, andMask, 0x2026));
+  EXPECT_EQ(0x01u, Applied(orMask, andMask, 0x02));
+  EXPECT_EQ(0x2026u, Applied(0, 0xFFFFFFFFu, 0x2026));
+}
+
+TEST(ApplyAttributeMasks, SetsAndClearsArchiveAndKeepsOtherBits) {
+  // Archive and 0x2000 do not round-trip on files under Wine, so they are checked here.
+  const struct {
+    uint32_t before, orMask, andMask, after;
+  } cases[] = {
+      {0x2000, 0x20, 0xFFFFFFFFu, 0x2020},
+      {0x2020, 0x00, ~0x20u, 0x2000},
+      {0x2021, 0x00, 0xFFFFFFFFu, 0x2021},
+      {0x10, 0x02, ~0x01u, 0x12},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(c.after, ApplyAttributeMasks(c.before, c.orMask, c.andMask)) << c.before;
+}
+
+TEST(AddTarget, StoresLowerCaseCopiesNewestFirst) {
+  TargetList* list = ListCreate();
+  ASSERT_NE(nullptr, list);
+  char path[] = "C:\\Dir\\\x83\x41.TXT";
+  EXPECT_EQ(1, AddTarget(list, path));
+  path[0] = 'D';
+  EXPECT_EQ(2, AddTarget(list, "E:\\X"));
+  EXPECT_STREQ("e:\\x", TargetAt(list, 0));
+  EXPECT_STREQ("c:\\dir\\\x83\x41.txt", TargetAt(list, 1));
+  EXPECT_EQ(nullptr, TargetAt(list, 2));
+  DestroyTargetList(list);
+}
+
+}  // namespace
