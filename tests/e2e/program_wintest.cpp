@@ -135,6 +135,19 @@ TEST(Program, DateOptionsSetTimesInLocalTime) {
   }
 }
 
+TEST(Program, CreationOptionLeavesTheOtherTimesAlone) {
+  // Wine keeps no creation time, so what shows here is that only that timestamp was asked for.
+  TempFolder folder;
+  std::string file = folder.MakeFile("created.txt");
+  FILETIME old = UtcTime(2001, 2, 3, 4, 5, 6);
+  WriteTimes(file, nullptr, &old, &old);
+  EXPECT_EQ(0u, RunProgram("/dlg:0 /tray:0 \"/create:2006/01/03 12:34:56\" /on:h " + Quoted(file)));
+  // The last-access time is not checked: asking the shell whether the target is a shortcut
+  // reads the file, and that alone moves it.
+  EXPECT_EQ(Ticks(old), Ticks(LastWrite(file)));
+  EXPECT_TRUE(Attributes(file) & FILE_ATTRIBUTE_HIDDEN);
+}
+
 TEST(Program, NowMeansTheMomentOfTheRun) {
   TempFolder folder;
   std::string file = folder.MakeFile("now.txt");
@@ -158,7 +171,7 @@ TEST(Program, FolderTargetsAreWalkedAndSeveralTargetsAllChange) {
   std::string inner = folder.MakeFile("tree\\sub\\inner.txt");
   std::string top = folder.MakeFile("tree\\top.txt");
   std::string single = folder.MakeFile("single.txt");
-  EXPECT_EQ(0u, RunProgram("/dlg:0 /tray:0 /on:h " + Quoted(tree) + " " + Quoted(single)));
+  EXPECT_EQ(0u, RunProgram("/dlg:0 /tray:0 /sub:1 /on:h " + Quoted(tree) + " " + Quoted(single)));
   for (const std::string& path : {tree, folder.Join("tree\\sub"), inner, top, single})
     EXPECT_TRUE(Attributes(path) & FILE_ATTRIBUTE_HIDDEN) << path;
 }

@@ -1,0 +1,74 @@
+// Shortcut files made through the real shell link object, resolved back; and paths written the
+// way the shell writes them.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "shell/shortcuts.h"
+#include "support/temp_folder.h"
+#include "text/paths.h"
+
+namespace {
+
+std::string Lower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+TEST(ResolveShortcutOrPath, StandsForTheTargetOrForItself) {
+  TempFolder folder;
+  std::string sub = folder.MakeFolder("Sub Folder");
+  std::string file = folder.MakeFile("Plain.TXT");
+  std::string gone = folder.MakeFile("Gone.txt");
+  std::string toSub = folder.Join("ToSub.lnk");
+  std::string toGone = folder.Join("ToGone.lnk");
+  ASSERT_TRUE(MakeShortcut(toSub, sub));
+  ASSERT_TRUE(MakeShortcut(toGone, gone));
+  DeleteFileA(gone.c_str());
+
+  struct Case {
+    std::string path;
+    bool resolved;
+    std::string result;
+  } const cases[] = {
+      {toSub, true, Lower(sub)},          // a shortcut to a folder gives the folder
+      {file, true, Lower(file)},          // a plain file stands for itself
+      {toGone, true, Lower(toGone)},      // a shortcut whose target is gone stands for itself
+      {folder.Join("missing.txt"), false, ""},
+  };
+  for (const Case& c : cases) {
+    char result[PATH_BUFFER_SIZE] = "junk";
+    EXPECT_EQ(c.resolved, ResolveShortcutOrPath(result, c.path.c_str(), sizeof result)) << c.path;
+    EXPECT_EQ(c.result, result) << c.path;
+  }
+}
+
+TEST(ResolveShortcut, APlainFileIsNoShortcut) {
+  TempFolder folder;
+  std::string file = folder.MakeFile("Not A Link.txt");
+  char result[PATH_BUFFER_SIZE];
+  EXPECT_FALSE(ResolveShortcut(result, file.c_str(), sizeof result));
+  EXPECT_EQ(Lower(file), result);
+  // A small buffer never holds half a character: 0x95 0x5C must not be cut after its lead byte.
+  char small[4];
+  EXPECT_FALSE(ResolveShortcut(small, "ab\x95\x5c", sizeof small));
+  EXPECT_STREQ("ab", small);
+}
+
+TEST(CanonicalizePath, GivesThePathAsTheShellWritesIt) {
+  TempFolder folder;
+  std::string file = folder.MakeFile("MixedCase.Txt");
+  char result[PATH_BUFFER_SIZE] = "junk";
+  ASSERT_TRUE(CanonicalizePath(result, Lower(file).c_str(), sizeof result));
+  EXPECT_EQ(Lower(file), Lower(result));
+  EXPECT_NE(std::string::npos, std::string(result).find("MixedCase.Txt")) << result;
+
+  char missing[PATH_BUFFER_SIZE] = "junk";
+  EXPECT_FALSE(CanonicalizePath(missing, folder.Join("no such file").c_str(), sizeof missing));
+  EXPECT_STREQ("", missing);
+}
+
+}  // namespace
