@@ -158,13 +158,11 @@ inline void InstallDestroyProbe(HWND window) {
       SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(ProbeProc)));
 }
 
-// Reads a pixel of a window's client area as it is on the screen.
-inline COLORREF ScreenPixel(HWND window, int x, int y) {
-  POINT point = {x, y};
-  ClientToScreen(window, &point);
-  HDC screen = GetDC(nullptr);
-  COLORREF colour = GetPixel(screen, point.x, point.y);
-  ReleaseDC(nullptr, screen);
+// Reads a pixel of a window's client area back from the window's own surface.
+inline COLORREF WindowPixel(HWND window, int x, int y) {
+  HDC dc = GetDC(window);
+  COLORREF colour = GetPixel(dc, x, y);
+  ReleaseDC(window, dc);
   return colour;
 }
 
