@@ -173,9 +173,7 @@ void EndDrag(HWND listBox) {
 
 void QueryCursor(HWND listBox, WPARAM wParam, LPARAM lParam) {
   int position = InsertionPosition(listBox, CursorPos());
-  DragInfo* info = Info(listBox);
-  LRESULT cursor = Notify(listBox, DDLBN_QUERYCURSOR, 0, wParam, lParam,
-                          info ? info->fromIndex : -1, position);
+  LRESULT cursor = Notify(listBox, DDLBN_QUERYCURSOR, 0, wParam, lParam, 0, position);
   if (cursor) SetCursor(reinterpret_cast<HCURSOR>(cursor));
 }
 

@@ -51,6 +51,18 @@ class LinkLabelTest : public testing::Test {
     return count;
   }
 
+  POINT FindColour(COLORREF colour) {
+    HDC dc = GetDC(label_);
+    POINT found = {-1, -1};
+    for (int y = 0; y < 20 && found.x < 0; ++y) {
+      for (int x = 0; x < 150 && found.x < 0; ++x) {
+        if (GetPixel(dc, x, y) == colour) found = POINT{x, y};
+      }
+    }
+    ReleaseDC(label_, dc);
+    return found;
+  }
+
   void MoveInside() {
     SetCursorPos(150, 130);
     SendMessageA(label_, WM_MOUSEMOVE, 0, testwin::PointParam(30, 10));
@@ -82,12 +94,20 @@ TEST_F(LinkLabelTest, BlueUntilReflectedMoveMakesItRed) {
   EXPECT_EQ(0, CountColour(kRed));
   EXPECT_EQ(GetSysColor(COLOR_BTNFACE), testwin::WindowPixel(label_, 149, 19));
 
+  // The same pixel as the display shows it.
+  POINT blue = FindColour(kBlue);
+  ASSERT_GE(blue.x, 0);
+  EXPECT_EQ(kBlue, testwin::ScreenPixel(label_, blue.x, blue.y));
+
   MoveInside();
   EXPECT_EQ((std::vector<UINT>{LLN_MOUSEMOVE}), testwin::Codes(kLabelId));
   UpdateWindow(label_);
   EXPECT_TRUE(IsHot());
   EXPECT_GT(CountColour(kRed), 10);
   EXPECT_EQ(0, CountColour(kBlue));
+  POINT red = FindColour(kRed);
+  ASSERT_GE(red.x, 0);
+  EXPECT_EQ(kRed, testwin::ScreenPixel(label_, red.x, red.y));
 }
 
 TEST_F(LinkLabelTest, ParentThatHandlesMovesNeverSeesRedButStillGetsClicks) {
@@ -100,6 +120,16 @@ TEST_F(LinkLabelTest, ParentThatHandlesMovesNeverSeesRedButStillGetsClicks) {
   SendMessageA(label_, WM_LBUTTONDOWN, MK_LBUTTON, testwin::PointParam(30, 10));
   SendMessageA(label_, WM_LBUTTONUP, 0, testwin::PointParam(30, 10));
   EXPECT_EQ((std::vector<UINT>{LLN_MOUSEMOVE, LLN_CLICK}), testwin::Codes(kLabelId));
+}
+
+TEST_F(LinkLabelTest, LongTextIsCutAtTheRightEdgeOnOneLine) {
+  SetWindowTextA(label_, "a very long link text that does not fit into the label at all, "
+                         "not even nearly, so it must be cut off at the right edge");
+  Repaint();
+  int lastColumn = 0;
+  for (int y = 0; y < 20; ++y) lastColumn += testwin::WindowPixel(label_, 149, y) == kBlue;
+  // Wrapped text would end its first line short of the edge.
+  EXPECT_GT(lastColumn, 0) << "the underline runs to the right edge";
 }
 
 TEST_F(LinkLabelTest, ClickOnlyWhenReleasedInside) {

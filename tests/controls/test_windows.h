@@ -166,6 +166,19 @@ inline COLORREF WindowPixel(HWND window, int x, int y) {
   return colour;
 }
 
+// Reads a pixel of a window's client area from the screen, after giving the platform time to
+// bring the window's drawing to the display.
+inline COLORREF ScreenPixel(HWND window, int x, int y) {
+  POINT point = {x, y};
+  ClientToScreen(window, &point);
+  GdiFlush();
+  Sleep(50);
+  HDC screen = GetDC(nullptr);
+  COLORREF colour = GetPixel(screen, point.x, point.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
 inline POINT ClientToScreenPoint(HWND window, int x, int y) {
   POINT point = {x, y};
   ClientToScreen(window, &point);
