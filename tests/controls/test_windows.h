@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <functional>
 #include <vector>
 
@@ -36,7 +34,6 @@ using NotifyInspector = std::function<void(const NMHDR* record)>;
 struct ParentState {
   std::vector<SeenNotify> notifies;
   std::vector<SeenCommand> commands;
-  std::vector<HDROP> drops;  // Handles of WM_DROPFILES that reached the parent.
   NotifyHandler handler;
   NotifyInspector inspector;
 };
@@ -67,9 +64,6 @@ inline LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPA
       return OnParentNotify(wParam, reinterpret_cast<const NMHDR*>(lParam));
     case WM_COMMAND:
       Parent().commands.push_back(SeenCommand{wParam, lParam});
-      return 0;
-    case WM_DROPFILES:
-      Parent().drops.push_back(reinterpret_cast<HDROP>(wParam));
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
