@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <functional>
 #include <vector>
 
@@ -36,7 +34,6 @@ using NotifyInspector = std::function<void(const NMHDR* record)>;
 struct ParentState {
   std::vector<SeenNotify> notifies;
   std::vector<SeenCommand> commands;
-  std::vector<HDROP> drops;  // Handles of WM_DROPFILES that reached the parent.
   NotifyHandler handler;
   NotifyInspector inspector;
 };
@@ -46,29 +43,27 @@ inline ParentState& Parent() {
   return state;
 }
 
-inline LRESULT OnParentNotify(const NMHDR* record) {
+// Records the notification before acting on it, so that the list shows the order in which the
+// parent received them, with nested ones after the one that caused them.
+inline LRESULT OnParentNotify(WPARAM wParam, const NMHDR* record) {
   ParentState& state = Parent();
+  size_t at = state.notifies.size();
+  state.notifies.push_back(
+      SeenNotify{record->hwndFrom, record->idFrom, wParam, record->code, record, 0});
   if (state.inspector) state.inspector(record);
   LRESULT result = 0;
   bool handled = state.handler && state.handler(record, &result);
   if (!handled) result = ReflectNotify(record);
-  state.notifies.push_back(SeenNotify{record->hwndFrom, record->idFrom, 0, record->code, record,
-                                      result});
+  state.notifies[at].result = result;
   return result;
 }
 
 inline LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_NOTIFY: {
-      LRESULT result = OnParentNotify(reinterpret_cast<const NMHDR*>(lParam));
-      Parent().notifies.back().wParam = wParam;
-      return result;
-    }
+    case WM_NOTIFY:
+      return OnParentNotify(wParam, reinterpret_cast<const NMHDR*>(lParam));
     case WM_COMMAND:
       Parent().commands.push_back(SeenCommand{wParam, lParam});
-      return 0;
-    case WM_DROPFILES:
-      Parent().drops.push_back(reinterpret_cast<HDROP>(wParam));
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
@@ -118,6 +113,70 @@ inline void Pump(int rounds = 3) {
     }
     if (round + 1 < rounds) Sleep(10);
   }
+}
+
+// Watches a control from below a subclass: installed before the subclass, it sees WM_DESTROY
+// after the subclass has handled it, and records what is left on the window at that moment.
+struct DestroyProbe {
+  WNDPROC classProc = nullptr;
+  bool sawDestroy = false;
+  int propertiesLeft = -1;
+  bool procRestored = false;
+};
+
+inline DestroyProbe& Probe() {
+  static DestroyProbe probe;
+  return probe;
+}
+
+inline BOOL CALLBACK CountProperty(HWND, LPSTR, HANDLE, ULONG_PTR count) {
+  ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
+inline LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DestroyProbe& probe = Probe();
+  if (message == WM_DESTROY) {
+    probe.sawDestroy = true;
+    probe.propertiesLeft = 0;
+    EnumPropsExA(window, CountProperty, reinterpret_cast<LPARAM>(&probe.propertiesLeft));
+    probe.procRestored =
+        GetWindowLongA(window, GWL_WNDPROC) == reinterpret_cast<LONG>(ProbeProc);
+  }
+  return CallWindowProcA(probe.classProc, window, message, wParam, lParam);
+}
+
+inline void InstallDestroyProbe(HWND window) {
+  Probe() = DestroyProbe();
+  Probe().classProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(ProbeProc)));
+}
+
+// Reads a pixel of a window's client area back from the window's own surface.
+inline COLORREF WindowPixel(HWND window, int x, int y) {
+  HDC dc = GetDC(window);
+  COLORREF colour = GetPixel(dc, x, y);
+  ReleaseDC(window, dc);
+  return colour;
+}
+
+// Reads a pixel of a window's client area from the screen, after giving the platform time to
+// bring the window's drawing to the display.
+inline COLORREF ScreenPixel(HWND window, int x, int y) {
+  POINT point = {x, y};
+  ClientToScreen(window, &point);
+  GdiFlush();
+  Sleep(50);
+  HDC screen = GetDC(nullptr);
+  COLORREF colour = GetPixel(screen, point.x, point.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+inline POINT ClientToScreenPoint(HWND window, int x, int y) {
+  POINT point = {x, y};
+  ClientToScreen(window, &point);
+  return point;
 }
 
 inline std::vector<UINT> Codes(UINT_PTR id) {
