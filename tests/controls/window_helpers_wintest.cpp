@@ -317,19 +317,6 @@ TEST(WindowFont, ReportsOnlyAWindowWithFont) {
   DeleteObject(font);
 }
 
-TEST(DialogItems, EnableFocusAndTextLength) {
-  HWND parent = testwin::MakeParent();
-  HWND edit = testwin::MakeChild(parent, "EDIT", "12345", 0, 9, 0, 0, 80, 20);
-  EXPECT_EQ(5, GetDialogItemTextLength(parent, 9));
-  EnableDialogItem(parent, 9, false);
-  EXPECT_FALSE(IsWindowEnabled(edit));
-  EnableDialogItem(parent, 9, true);
-  EXPECT_TRUE(IsWindowEnabled(edit));
-  FocusDialogItem(parent, 9);
-  EXPECT_EQ(edit, GetFocus());
-  DestroyWindow(parent);
-}
-
 TEST(Menus, CheckIfAndSeparator) {
   HMENU menu = CreatePopupMenu();
   AppendMenuA(menu, MF_STRING, 1, "a");
