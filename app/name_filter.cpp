@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app/job_settings.h"
+#include "app/regex_filter.h"
 #include "app/wildcard.h"
 #include "text/bounded.h"
 #include "text/chars.h"
@@ -24,8 +25,10 @@ bool AcceptName(const char* path, const char* pattern, int kind) {
       FoldLowerCase(folded);
       return MatchWildcardList(pattern, folded);
     }
+    case FILTER_REGEX:
+      return MatchRegex(pattern, name);
     default:
-      // The regular-expression kind has no engine yet; like any unknown kind it rejects.
+      // Any unknown kind rejects.
       return false;
   }
 }
