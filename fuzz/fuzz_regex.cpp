@@ -16,25 +16,17 @@
 #include <cstring>
 #include <string>
 
+#include "fuzz_input.h"
 #include "regex/regex.h"
 #include "regex/regex_engine.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size == 0) return 0;
-  int flags = data[0] & (RXF_IGNORECASE | RXF_IGNOREWIDTH);
-  std::string rest(reinterpret_cast<const char*>(data + 1), size - 1);
-  std::size_t split = rest.find('\0');
-  std::string pattern = rest.substr(0, split);
-  std::string text = split == std::string::npos ? std::string() : rest.substr(split + 1);
-  text = text.c_str();  // up to its own first zero byte
+  FuzzInput input;
+  if (!ReadFuzzInput(data, size, &input)) return 0;
+  const int flags = input.flags;
+  const std::string& pattern = input.pattern;
+  const std::string& text = input.text;
 
   Regex* regex = RegexCompile(pattern.c_str(), flags);
   if (!regex) {

@@ -10,24 +10,16 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_input.h"
 #include "regex_reference.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size == 0) return 0;
-  int flags = data[0] & (RXF_IGNORECASE | RXF_IGNOREWIDTH);
-  std::string rest(reinterpret_cast<const char*>(data + 1), size - 1);
-  std::size_t split = rest.find('\0');
-  std::string pattern = rest.substr(0, split);
-  std::string text = split == std::string::npos ? std::string() : rest.substr(split + 1);
-  text = text.c_str();
+  FuzzInput input;
+  if (!ReadFuzzInput(data, size, &input)) return 0;
+  const int flags = input.flags;
+  const std::string& pattern = input.pattern;
+  const std::string& text = input.text;
   // The reference parser re-reads unclosed "(" exponentially, and its walk recurses once per
   // edge on the path: keep both small.
   // Counts of more than two digits make the reference's discarded re-readings build huge
