@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(WidthFoldTable, HasTheSpecifiedShape) {
+TEST(WidthFoldTable, HasItsFixedShape) {
   std::set<unsigned> oneByte;
   for (int i = 0; i < RX_WIDTH_FOLD_ENTRIES; ++i) {
     if (i > 0) {
@@ -22,7 +22,7 @@ TEST(WidthFoldTable, HasTheSpecifiedShape) {
   EXPECT_EQ(0xDD, kRegexWidthFoldTable[RX_WIDTH_FOLD_ENTRIES - 1][0]);
 }
 
-TEST(WidthFoldTable, HoldsEveryEntryOfTheSpec) {
+TEST(WidthFoldTable, HoldsEveryListedEntry) {
   // Space and punctuation (41 entries), as full-width -> one-byte.
   const unsigned punctuation[][2] = {
       {0x8140, 0x20}, {0x8141, 0xA4}, {0x8142, 0xA1}, {0x8143, 0x2C}, {0x8144, 0x2E},
