@@ -30,12 +30,26 @@ stop_display() {
 }
 
 # A warm wineserver: without it every test process waits for the server to time out.
+# With a keeper program given, one of its hidden windows also keeps Wine's desktop process alive.
 start_wine() {
   wineserver -p
   wine wineboot </dev/null >/dev/null 2>&1
+  KEEPER_PID=""
+  if [ -n "${1:-}" ] && [ -f "$1" ]; then
+    wine "$1" </dev/null >/dev/null 2>&1 &
+    KEEPER_PID=$!
+  fi
+}
+
+# Whether Wine leaves its windows to a window manager. A bare Xvfb has none, and Wine then waits
+# two seconds for every window it shows to be taken over; on our own display windows go unmanaged.
+set_windows_managed() {
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$1" /f >/dev/null 2>&1
 }
 
 stop_wine() {
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
+  if [ -n "${KEEPER_PID:-}" ]; then wait "$KEEPER_PID" 2>/dev/null; fi
+  KEEPER_PID=""
 }
