@@ -309,6 +309,19 @@ TEST_F(DragListTest, InputDuringDragIsSwallowed) {
   EXPECT_EQ(4, Selection());
 }
 
+TEST_F(DragListTest, WheelDuringDragDoesNotScroll) {
+  std::vector<std::string> many;
+  for (int i = 0; i < 40; ++i) many.push_back("item" + std::to_string(i));
+  Fill(many);
+  Mouse(WM_LBUTTONDOWN, RowPoint(1), MK_LBUTTON);
+  SendMessageA(list_, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+  EXPECT_EQ(0, SendMessageA(list_, LB_GETTOPINDEX, 0, 0));
+  Mouse(WM_LBUTTONUP, RowPoint(1));
+  // The same turn scrolls the list once the drag is over.
+  SendMessageA(list_, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+  EXPECT_GT(SendMessageA(list_, LB_GETTOPINDEX, 0, 0), 0);
+}
+
 TEST_F(DragListTest, AltArrowsMoveCurrentItem) {
   struct Case {
     int selection;

@@ -220,7 +220,13 @@ TEST_F(LinkLabelTest, HitTestClaimsMouseOnlyInsideAndShowsHand) {
 TEST_F(LinkLabelTest, DestroyLeavesNoPropertyAndFreesFont) {
   HGDIOBJ font = GetPropA(label_, LLPROP_FONT);
   ASSERT_NE(0u, GetObjectType(font));
+  HCURSOR cursor = static_cast<HCURSOR>(GetPropA(label_, LLPROP_CURSOR));
+  ICONINFO info;
+  ASSERT_TRUE(GetIconInfo(cursor, &info));
+  DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
   DestroyWindow(label_);
+  EXPECT_FALSE(GetIconInfo(cursor, &info)) << "the hand cursor was not destroyed";
   EXPECT_TRUE(testwin::Probe().sawDestroy);
   EXPECT_EQ(0, testwin::Probe().propertiesLeft);
   EXPECT_TRUE(testwin::Probe().procRestored);
