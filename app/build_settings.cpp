@@ -9,6 +9,7 @@
 #include "app/local_time.h"
 #include "app/trace.h"
 #include "shell/shortcuts.h"
+#include "text/bounded.h"
 #include "text/chars.h"
 #include "text/file_queries.h"
 #include "text/paths.h"
@@ -54,8 +55,12 @@ void ReadTarget(JobSettings* record, const char* argument) {
   bool ownFound = FindEntry(argument, &own);
   char resolved[PATH_BUFFER_SIZE];
   if (!ResolveShortcutOrPath(resolved, argument, sizeof resolved)) return;
+  // Folded the same way as the resolved path, so that only ASCII letters are compared loosely.
+  char folded[PATH_BUFFER_SIZE];
+  CopyBounded(sizeof folded, argument, folded);
+  FoldLowerCase(folded);
   WIN32_FIND_DATAA found;
-  if (StringEqualsIgnoreCase(resolved, argument)) {
+  if (StringEquals(resolved, folded)) {
     if (ownFound) FoldIntoSummary(record, own);
   } else if (FindEntry(resolved, &found)) {
     FoldIntoSummary(record, found);

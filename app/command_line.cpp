@@ -79,9 +79,11 @@ const unsigned char* ReadArgument(const unsigned char* p, SplitSink& sink) {
       continue;
     }
     if (IsBlank(byte) && !inQuotes) break;
-    if (IsLeadByte(byte)) {
+    // A double-byte character is copied whole, so that its second byte is never read as a
+    // backslash or a quote. A lead byte without a valid second byte (at the end of the text, or
+    // before a quote, a blank or another broken byte) stands alone, so it cannot swallow them.
+    if (IsLeadByte(byte) && IsTrailByte(p[1])) {
       Put(sink, static_cast<char>(byte));
-      if (p[1] == 0) return p + 1;  // a lone lead byte at the end stands alone
       Put(sink, static_cast<char>(p[1]));
       p += 2;
       continue;

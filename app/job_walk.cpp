@@ -43,6 +43,11 @@ void RunJob(const JobSettings* settings) {
 bool ProcessEntry(const char* path, const WIN32_FIND_DATAA* findData, void* context) {
   const JobContext* job = static_cast<const JobContext*>(context);
   const JobSettings* settings = job->settings;
+  // A link met below a target may point out of the tree or back up into it (an endless walk),
+  // and changing it may change what it points to: it is left alone. Targets themselves are
+  // what the user chose, links or not.
+  if (findData && (findData->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return !settings->cancelRequested.load();
   if (AcceptName(path, settings->filterPattern, settings->filterKind))
     ApplyChanges(job->times, path, settings->orMask, settings->andMask);
   // Inside a folder the search has already said what the entry is; changing attributes never
@@ -81,9 +86,12 @@ void ApplyChanges(const AppliedTimes& times, const char* path, uint32_t orMask, 
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
   // Cleared first so that a read-only entry can be opened for writing.
   SetFileAttributesA(path, 0);
+  // A link gets its own times; opened plainly, the times would land on whatever it points to.
+  DWORD openFlags = FILE_FLAG_BACKUP_SEMANTICS;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) openFlags |= FILE_FLAG_OPEN_REPARSE_POINT;
   {
     HandleHolder file(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                  openFlags, nullptr));
     if (file.Valid()) SetTimes(file.Get(), times.creation, times.lastAccess, times.lastWrite);
   }
   SetFileAttributesA(path, ApplyAttributeMasks(attributes, orMask, andMask));

@@ -52,8 +52,11 @@ TEST(SplitCommandLine, FollowsQuoteAndBackslashRules) {
       {"p \"\"", {"p", ""}},
       // A second byte 0x5C is no backslash, so the quote after it opens quotes.
       {"p \x95\x5c\"x y\"", {"p", "\x95\x5cx y"}},
-      // The byte after a lead byte belongs to the character, even when it looks like a quote.
-      {"p \x81\"ab c\"", {"p", "\x81\"ab", "c"}},
+      // A lead byte pairs only with a valid second byte: a broken one cannot swallow the quote
+      // or the blank after it.
+      {"p \x81\"ab c\"", {"p", "\x81" "ab c"}},
+      {"p a\x81 b", {"p", "a\x81", "b"}},
+      {"p \x81\x81\x81 b", {"p", "\x81\x81\x81", "b"}},
       {"p a\x81", {"p", "a\x81"}},                  // a lead byte at the end stands alone
       {"p \"\x81", {"p", "\x81"}},
   };

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -174,6 +175,28 @@ TEST(Program, FolderTargetsAreWalkedAndSeveralTargetsAllChange) {
   EXPECT_EQ(0u, RunProgram("/dlg:0 /tray:0 /sub:1 /on:h " + Quoted(tree) + " " + Quoted(single)));
   for (const std::string& path : {tree, folder.Join("tree\\sub"), inner, top, single})
     EXPECT_TRUE(Attributes(path) & FILE_ATTRIBUTE_HIDDEN) << path;
+}
+
+// Links can be made only from the Linux side: scripts/test builds this tree and names it in
+// MORVANE_LINK_FIXTURE. tree\out links to ..\outside\sub, tree\self and tree\again to tree.
+TEST(Program, LinksBelowATargetAreNeitherFollowedNorChanged) {
+  const char* fixture = std::getenv("MORVANE_LINK_FIXTURE");
+  if (fixture == nullptr || *fixture == 0) GTEST_SKIP() << "MORVANE_LINK_FIXTURE is not set";
+  std::string root = std::string("Z:") + fixture;
+  for (char& c : root)
+    if (c == '/') c = '\\';
+  std::string own = root + "\\tree\\own.txt";
+  std::string outsideFile = root + "\\outside\\sub\\w.txt";
+  std::string outsideFolder = root + "\\outside\\sub";
+  FILETIME old = UtcTime(2001, 2, 3, 4, 5, 6);
+  for (const std::string& path : {own, outsideFile, outsideFolder})
+    ASSERT_TRUE(WriteTimes(path, nullptr, nullptr, &old)) << path;
+  PROCESS_INFORMATION process =
+      StartProgram("/dlg:0 /tray:0 \"/write:2010-05-05 10:00:00\" " + Quoted(root + "\\tree"));
+  EXPECT_EQ(0u, WaitForExit(process, 20000)) << "a walk through the self links would not end";
+  EXPECT_NE(Ticks(old), Ticks(LastWrite(own)));
+  EXPECT_EQ(Ticks(old), Ticks(LastWrite(outsideFile)));
+  EXPECT_EQ(Ticks(old), Ticks(LastWrite(outsideFolder)));
 }
 
 TEST(Program, WithoutSkippingTheDialogNoFileIsTouched) {
