@@ -26,7 +26,10 @@ int RunApplication(HINSTANCE instance, int count, char** vector) {
   // Until the settings dialog exists, only a run that skips it has a job.
   if (!record.showDialog) {
     MakeApplyMasks(&record);
-    if (CreateJobWindow(instance, &record)) RunMessageLoop();
+    if (CreateJobWindow(instance, &record))
+      RunMessageLoop();
+    else
+      Trace("! %s\r\n", "ジョブウィンドウを作成できなかったため、何も変更しませんでした。");
   }
   DestroyTargetList(record.targets);
   return 0;
