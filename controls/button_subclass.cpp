@@ -3,20 +3,15 @@
 
 #include <cstring>
 
+#include "controls/subclass.h"
 #include "controls/window_helpers.h"
 
 const char BTNPROP_ORIGINALPROC[] = "BTNPROP_ORIGINALPROC";
 
 namespace {
 
-WNDPROC OriginalProc(HWND button) {
-  return reinterpret_cast<WNDPROC>(GetPropA(button, BTNPROP_ORIGINALPROC));
-}
-
 LRESULT PassOn(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
-  WNDPROC original = OriginalProc(button);
-  if (!original) return DefWindowProcA(button, message, wParam, lParam);
-  return CallWindowProcA(original, button, message, wParam, lParam);
+  return PassToOriginal(button, BTNPROP_ORIGINALPROC, message, wParam, lParam);
 }
 
 void Notify(HWND button, UINT code, DWORD first, DWORD second) {
@@ -55,10 +50,7 @@ LRESULT OnReflectedNotify(HWND button, WPARAM wParam, LPARAM lParam) {
 
 LRESULT OnDestroy(HWND button, WPARAM wParam, LPARAM lParam) {
   Notify(button, BTNN_DESTROY, 0, 0);
-  WNDPROC original = reinterpret_cast<WNDPROC>(RemovePropA(button, BTNPROP_ORIGINALPROC));
-  if (!original) return DefWindowProcA(button, WM_DESTROY, wParam, lParam);
-  SetWindowLongA(button, GWL_WNDPROC, reinterpret_cast<LONG>(original));
-  return CallWindowProcA(original, button, WM_DESTROY, wParam, lParam);
+  return RemoveSubclass(button, BTNPROP_ORIGINALPROC, wParam, lParam);
 }
 
 LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -85,9 +77,5 @@ LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lPa
 
 bool SubclassButton(HWND button) {
   if (!IsWindow(button)) return false;
-  // The property is in place before the first message can reach the subclass.
-  LONG previous = GetWindowLongA(button, GWL_WNDPROC);
-  SetPropA(button, BTNPROP_ORIGINALPROC, reinterpret_cast<HANDLE>(previous));
-  SetWindowLongA(button, GWL_WNDPROC, reinterpret_cast<LONG>(ButtonProc));
-  return true;
+  return InstallSubclass(button, BTNPROP_ORIGINALPROC, ButtonProc);
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "controls/subclass.h"
 #include "controls/window_helpers.h"
 
 const char DDLBPROP_DRAGINFO[] = "DDLBPROP_DRAGINFO";
@@ -29,9 +30,7 @@ DragInfo* Info(HWND listBox) {
 }
 
 LRESULT PassOn(HWND listBox, UINT message, WPARAM wParam, LPARAM lParam) {
-  WNDPROC original = reinterpret_cast<WNDPROC>(GetPropA(listBox, DDLBPROP_ORIGINALPROC));
-  if (!original) return DefWindowProcA(listBox, message, wParam, lParam);
-  return CallWindowProcA(original, listBox, message, wParam, lParam);
+  return PassToOriginal(listBox, DDLBPROP_ORIGINALPROC, message, wParam, lParam);
 }
 
 // The mouse capture is part of the test: a drag whose capture went elsewhere is over.
@@ -258,10 +257,7 @@ LRESULT OnDropFiles(HWND listBox, WPARAM wParam, LPARAM lParam) {
 LRESULT OnDestroy(HWND listBox, WPARAM wParam, LPARAM lParam) {
   NotifyPlain(listBox, DDLBN_DESTROY);
   delete static_cast<DragInfo*>(RemovePropA(listBox, DDLBPROP_DRAGINFO));
-  WNDPROC original = reinterpret_cast<WNDPROC>(RemovePropA(listBox, DDLBPROP_ORIGINALPROC));
-  if (!original) return DefWindowProcA(listBox, WM_DESTROY, wParam, lParam);
-  SetWindowLongA(listBox, GWL_WNDPROC, reinterpret_cast<LONG>(original));
-  return CallWindowProcA(original, listBox, WM_DESTROY, wParam, lParam);
+  return RemoveSubclass(listBox, DDLBPROP_ORIGINALPROC, wParam, lParam);
 }
 
 // ---- Default reactions to reflected notifications ----
@@ -391,15 +387,15 @@ bool SubclassDragListBox(HWND listBox) {
   DragInfo* info = new (std::nothrow) DragInfo;
   if (!info) return false;
   SetIdle(info);
-  LONG previous = GetWindowLongA(listBox, GWL_WNDPROC);
-  if (!SetPropA(listBox, DDLBPROP_ORIGINALPROC, reinterpret_cast<HANDLE>(previous)) ||
-      !SetPropA(listBox, DDLBPROP_DRAGINFO, info)) {
-    RemovePropA(listBox, DDLBPROP_ORIGINALPROC);
+  if (!SetPropA(listBox, DDLBPROP_DRAGINFO, info)) {
+    delete info;
+    return false;
+  }
+  if (!InstallSubclass(listBox, DDLBPROP_ORIGINALPROC, DragListProc)) {
     RemovePropA(listBox, DDLBPROP_DRAGINFO);
     delete info;
     return false;
   }
-  SetWindowLongA(listBox, GWL_WNDPROC, reinterpret_cast<LONG>(DragListProc));
   return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "controls/subclass.h"
 #include "controls/window_helpers.h"
 
 const char LLPROP_ORIGINALPROC[] = "LLPROP_ORIGINALPROC";
@@ -45,14 +46,8 @@ const char* const kHandPicture[] = {
 const int kCursorSize = 32;
 const int kRowBytes = kCursorSize / 8;
 
-WNDPROC OriginalProc(HWND label) {
-  return reinterpret_cast<WNDPROC>(GetPropA(label, LLPROP_ORIGINALPROC));
-}
-
 LRESULT PassOn(HWND label, UINT message, WPARAM wParam, LPARAM lParam) {
-  WNDPROC original = OriginalProc(label);
-  if (!original) return DefWindowProcA(label, message, wParam, lParam);
-  return CallWindowProcA(original, label, message, wParam, lParam);
+  return PassToOriginal(label, LLPROP_ORIGINALPROC, message, wParam, lParam);
 }
 
 bool IsHot(HWND label) {
@@ -165,16 +160,17 @@ LRESULT OnPaint(HWND label) {
   return 0;
 }
 
-LRESULT OnDestroy(HWND label, WPARAM wParam, LPARAM lParam) {
-  WNDPROC original = reinterpret_cast<WNDPROC>(RemovePropA(label, LLPROP_ORIGINALPROC));
-  if (original) SetWindowLongA(label, GWL_WNDPROC, reinterpret_cast<LONG>(original));
+void ReleaseLabelProperties(HWND label) {
   RemovePropA(label, LLPROP_CONTROLSTATE);
   HFONT font = static_cast<HFONT>(RemovePropA(label, LLPROP_FONT));
   if (font) DeleteObject(font);
   HCURSOR hand = static_cast<HCURSOR>(RemovePropA(label, LLPROP_CURSOR));
   if (hand) DestroyCursor(hand);
-  if (!original) return DefWindowProcA(label, WM_DESTROY, wParam, lParam);
-  return CallWindowProcA(original, label, WM_DESTROY, wParam, lParam);
+}
+
+LRESULT OnDestroy(HWND label, WPARAM wParam, LPARAM lParam) {
+  ReleaseLabelProperties(label);
+  return RemoveSubclass(label, LLPROP_ORIGINALPROC, wParam, lParam);
 }
 
 LRESULT CALLBACK LinkLabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -233,12 +229,17 @@ bool SubclassLinkLabel(HWND label) {
     DeleteObject(font);
     return false;
   }
-  LONG previous = GetWindowLongA(label, GWL_WNDPROC);
-  SetPropA(label, LLPROP_ORIGINALPROC, reinterpret_cast<HANDLE>(previous));
-  SetPropA(label, LLPROP_CONTROLSTATE, nullptr);
-  SetPropA(label, LLPROP_CURSOR, hand);
-  SetPropA(label, LLPROP_FONT, font);
-  SetWindowLongA(label, GWL_WNDPROC, reinterpret_cast<LONG>(LinkLabelProc));
+  // A failed call leaves the label as it was, with nothing made for it left behind.
+  bool stored = SetPropA(label, LLPROP_CURSOR, hand) && SetPropA(label, LLPROP_FONT, font) &&
+                SetPropA(label, LLPROP_CONTROLSTATE, nullptr);
+  if (!stored || !InstallSubclass(label, LLPROP_ORIGINALPROC, LinkLabelProc)) {
+    RemovePropA(label, LLPROP_CURSOR);
+    RemovePropA(label, LLPROP_FONT);
+    RemovePropA(label, LLPROP_CONTROLSTATE);
+    DestroyCursor(hand);
+    DeleteObject(font);
+    return false;
+  }
   SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   return true;
 }
