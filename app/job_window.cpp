@@ -16,7 +16,9 @@ const char PROP_WAITICON[] = "PROP_WAITICON";
 namespace {
 
 const char kTrayTip[] = "Morvane が作業中です";
-const UINT kTrayIconRecordSize = 88;  // the first form of the record, understood by every shell
+// The first form of the record, understood by every shell: 88 bytes in the 32-bit build, 104 in
+// the 64-bit one (a shell refuses the icon when the size does not fit its architecture).
+const UINT kTrayIconRecordSize = NOTIFYICONDATAA_V1_SIZE;
 const int kTrayAddAttempts = 21;
 const DWORD kTrayRetryDelay = 500;
 

@@ -28,7 +28,7 @@ struct WorkerThread {
   JobSettings* settings;
 };
 
-// The first, 88-byte form of the tray icon record.
+// The tray icon record, filled in its first form (see CreateTrayIcon).
 struct TrayIcon {
   NOTIFYICONDATAA data;
 };

@@ -14,7 +14,7 @@ LRESULT PassOn(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
   return PassToOriginal(button, BTNPROP_ORIGINALPROC, message, wParam, lParam);
 }
 
-void Notify(HWND button, UINT code, DWORD first, DWORD second) {
+void Notify(HWND button, UINT code, WPARAM first, LPARAM second) {
   ButtonNotify record;
   std::memset(&record, 0, sizeof(record));
   InitNotifyHeader(&record.header, button, code);
@@ -25,9 +25,8 @@ void Notify(HWND button, UINT code, DWORD first, DWORD second) {
 
 // The point travels packed like WM_CONTEXTMENU's lParam, so that readers use the usual macros.
 void RequestContextMenu(HWND button, POINT screenPoint) {
-  DWORD packed = static_cast<DWORD>(
-      MAKELPARAM(static_cast<WORD>(screenPoint.x), static_cast<WORD>(screenPoint.y)));
-  Notify(button, BTNN_CONTEXTMENU, static_cast<DWORD>(reinterpret_cast<UINT_PTR>(button)), packed);
+  LPARAM packed = MAKELPARAM(static_cast<WORD>(screenPoint.x), static_cast<WORD>(screenPoint.y));
+  Notify(button, BTNN_CONTEXTMENU, reinterpret_cast<WPARAM>(button), packed);
 }
 
 LRESULT OnReflectedNotify(HWND button, WPARAM wParam, LPARAM lParam) {
@@ -56,7 +55,7 @@ LRESULT OnDestroy(HWND button, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_KEYDOWN:
-      Notify(button, BTNN_KEYDOWN, static_cast<DWORD>(wParam), static_cast<DWORD>(lParam));
+      Notify(button, BTNN_KEYDOWN, wParam, lParam);
       return PassOn(button, message, wParam, lParam);
     case WM_RBUTTONDOWN:
       SetFocus(button);

@@ -14,8 +14,8 @@ enum : UINT {
 
 struct ButtonNotify {
   NMHDR header;
-  DWORD first;
-  DWORD second;
+  WPARAM first;   // pointer-sized: it may carry the button's handle
+  LPARAM second;
 };
 
 extern const char BTNPROP_ORIGINALPROC[];

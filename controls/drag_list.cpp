@@ -67,8 +67,8 @@ LRESULT Notify(HWND listBox, UINT code, int item, WPARAM wParam, LPARAM lParam, 
   std::memset(&record, 0, sizeof(record));
   InitNotifyHeader(&record.header, listBox, code);
   record.item = item;
-  record.wParam = static_cast<DWORD>(wParam);
-  record.lParam = static_cast<DWORD>(lParam);
+  record.wParam = wParam;
+  record.lParam = lParam;
   record.fromIndex = fromIndex;
   record.toPosition = toPosition;
   return SendNotify(listBox, &record.header);

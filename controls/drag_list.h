@@ -32,8 +32,8 @@ struct DragInfo {
 struct DragListNotify {
   NMHDR header;
   int item;
-  DWORD wParam;
-  DWORD lParam;
+  WPARAM wParam;  // pointer-sized: it may carry a handle, such as the drop handle
+  LPARAM lParam;
   int fromIndex;
   int toPosition;  // 0 to item count, or -1 outside the list box
 };

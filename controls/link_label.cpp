@@ -62,8 +62,8 @@ void Notify(HWND label, UINT code, WPARAM wParam, LPARAM lParam) {
   LinkLabelNotify record;
   std::memset(&record, 0, sizeof(record));
   InitNotifyHeader(&record.header, label, code);
-  record.wParam = static_cast<DWORD>(wParam);
-  record.lParam = static_cast<DWORD>(lParam);
+  record.wParam = wParam;
+  record.lParam = lParam;
   SendNotify(label, &record.header);
 }
 
@@ -224,7 +224,7 @@ bool SubclassLinkLabel(HWND label) {
   HFONT font = CreateFontIndirectA(&description);
   if (!font) return false;
   HCURSOR hand =
-      CreateHandCursor(reinterpret_cast<HINSTANCE>(GetWindowLongA(label, GWL_HINSTANCE)));
+      CreateHandCursor(reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(label, GWLP_HINSTANCE)));
   if (!hand) {
     DeleteObject(font);
     return false;

@@ -14,8 +14,8 @@ enum : UINT {
 
 struct LinkLabelNotify {
   NMHDR header;
-  DWORD wParam;
-  DWORD lParam;
+  WPARAM wParam;
+  LPARAM lParam;
 };
 
 extern const char LLPROP_ORIGINALPROC[];

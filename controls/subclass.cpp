@@ -9,9 +9,9 @@ static LRESULT CallOriginal(WNDPROC original, HWND window, UINT message, WPARAM 
 
 bool InstallSubclass(HWND window, const char* originalProperty, WNDPROC procedure) {
   // The property is in place before the first message can reach the new procedure.
-  LONG previous = GetWindowLongA(window, GWL_WNDPROC);
+  LONG_PTR previous = GetWindowLongPtrA(window, GWLP_WNDPROC);
   if (!SetPropA(window, originalProperty, reinterpret_cast<HANDLE>(previous))) return false;
-  SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(procedure));
+  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
   return true;
 }
 
@@ -23,6 +23,6 @@ LRESULT PassToOriginal(HWND window, const char* originalProperty, UINT message, 
 
 LRESULT RemoveSubclass(HWND window, const char* originalProperty, WPARAM wParam, LPARAM lParam) {
   WNDPROC original = reinterpret_cast<WNDPROC>(RemovePropA(window, originalProperty));
-  if (original) SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(original));
+  if (original) SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
   return CallOriginal(original, window, WM_DESTROY, wParam, lParam);
 }

@@ -9,12 +9,8 @@
 
 // The first-version tool record (no lParam) is what the program hands to the tooltip control,
 // so it works with every version of the common controls.
-const UINT kToolInfoV1Size = 40;
-static_assert(offsetof(TOOLINFOA, lpszText) + sizeof(char*) == kToolInfoV1Size,
-              "first-version TOOLINFO ends after lpszText");
-static_assert(sizeof(TPMPARAMS) == 20, "TPMPARAMS is 20 bytes");
-static_assert(sizeof(WNDCLASSEXA) == 48, "WNDCLASSEXA is 48 bytes");
-static_assert(sizeof(LOGFONTA) == 60, "LOGFONTA is 60 bytes");
+// It ends after lpszText: 40 bytes in the 32-bit build, 56 in the 64-bit one.
+const UINT kToolInfoV1Size = TTTOOLINFOA_V1_SIZE;
 
 // ---- Notifications ----
 
@@ -187,7 +183,7 @@ void SetTopmost(HWND window, bool on) {
 }
 
 bool IsTopmost(HWND window) {
-  return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
 // Pulls one coordinate back so that [start, start + extent) lies inside [low, high); when the

@@ -1,17 +1,85 @@
-# Shared settings of the scripts: where the builds and the Wine prefix live. Sourced, not run.
+# Shared settings of the scripts: where the builds and the Wine prefixes live, which Wine runs
+# which build, and which architectures this machine can run. Sourced, not run.
 MORVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export MORVANE_ROOT
-# The Wine prefix lives outside the source tree, one per checkout, so that two checkouts on one
-# machine never share a wineserver.
+# The Wine prefixes live outside the source tree, one per checkout and architecture, so that two
+# checkouts on one machine never share a wineserver.
 checkout_id="$(printf '%s' "$MORVANE_ROOT" | md5sum | cut -c1-10)"
-export WINEPREFIX="${MORVANE_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/morvane/wine-$checkout_id}"
-export WINEARCH=win32
+MORVANE_WINE_HOME="${MORVANE_WINE_HOME:-${XDG_CACHE_HOME:-$HOME/.cache}/morvane}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LC_ALL=ja_JP.UTF-8
 BUILD_NATIVE="$MORVANE_ROOT/build/native"
-BUILD_WIN="$MORVANE_ROOT/build/win"
 BUILD_FUZZ="$MORVANE_ROOT/build/fuzz"
+
+# The 32-bit morvane.exe is the product; the 64-bit build exists so that the Wine tests can run
+# on machines whose kernel cannot execute 32-bit code.
+ALL_WINE_ARCHS="win32 win64"
+
+# Selects one architecture: its build folder, toolchain, prefix and Wine programs. Debian's
+# /usr/bin/wine, winepath and wineserver always start the 32-bit programs when wine32 is
+# installed, so each architecture names its own loader and server.
+use_wine_arch() {
+  case "$1" in
+    win32)
+      BUILD_WIN="$MORVANE_ROOT/build/win32"; TOOLCHAIN="cmake/mingw-i686.cmake"
+      ARCH_LABEL="32-bit"; CROSS_CXX=i686-w64-mingw32-g++-posix
+      export WINELOADER=/usr/lib/wine/wine WINESERVER=/usr/lib/wine/wineserver32 ;;
+    win64)
+      BUILD_WIN="$MORVANE_ROOT/build/win64"; TOOLCHAIN="cmake/mingw-x86_64.cmake"
+      ARCH_LABEL="64-bit"; CROSS_CXX=x86_64-w64-mingw32-g++-posix
+      export WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64 ;;
+    *) echo "unknown Wine architecture '$1' (win32 or win64)" >&2; return 1 ;;
+  esac
+  export WINEARCH="$1" WINEPREFIX="$MORVANE_WINE_HOME/$1-$checkout_id"
+}
+wine() { "$WINELOADER" "$@"; }
+winepath() { "$WINELOADER" winepath.exe "$@"; }
+wineserver() { "$WINESERVER" "$@"; }
+
+# Whether this machine executes 32-bit x86 code: some kernels have IA-32 emulation switched off,
+# and then the 32-bit Wine loader fails with "Exec format error". Tried, not guessed.
+can_run_32bit() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# The architectures to run under Wine: MORVANE_WINE_ARCHS when given (e.g. "win64"), otherwise
+# both where the machine can run 32-bit code and the 64-bit one alone where it cannot. Sets
+# WINE_ARCHS and, when the 32-bit one is left out, WINE32_SKIPPED (why).
+choose_wine_archs() {
+  WINE32_SKIPPED=""
+  if [ -n "${MORVANE_WINE_ARCHS:-}" ]; then
+    WINE_ARCHS="$(echo "$MORVANE_WINE_ARCHS" | tr ',' ' ')"
+    local arch
+    for arch in $WINE_ARCHS; do
+      case "$arch" in win32|win64) ;; *) echo "MORVANE_WINE_ARCHS: unknown '$arch'" >&2; return 1 ;; esac
+    done
+    case " $WINE_ARCHS " in
+      *" win32 "*) ;;
+      *) WINE32_SKIPPED="MORVANE_WINE_ARCHS is '$MORVANE_WINE_ARCHS'" ;;
+    esac
+  elif can_run_32bit; then
+    WINE_ARCHS="win32 win64"
+  else
+    WINE_ARCHS="win64"
+    WINE32_SKIPPED="this machine cannot execute 32-bit x86 code (the 32-bit Wine loader does not start)"
+  fi
+}
+
+# The one build that runs the program for a user: the 32-bit product where the machine can run
+# it, the 64-bit build otherwise (or as MORVANE_WINE_ARCHS names first).
+choose_program_arch() {
+  choose_wine_archs || return 1
+  local first; first="${WINE_ARCHS%% *}"
+  use_wine_arch "$first"
+}
+
+# Configures and builds the selected architecture's cross build; extra arguments are targets.
+build_cross() {
+  cmake -S "$MORVANE_ROOT" -B "$BUILD_WIN" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null || return 1
+  if [ $# -gt 0 ]; then cmake --build "$BUILD_WIN" --target "$@"; else cmake --build "$BUILD_WIN"; fi
+}
 
 # Starts Xvfb on a free display unless one is given; sets DISPLAY and XVFB_PID.
 start_display() {

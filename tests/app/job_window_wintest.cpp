@@ -55,7 +55,14 @@ TEST(JobWindow, AnEmptyJobEndsAtTheFirstTick) {
   job.settings.showTrayIcon = true;
   HWND window = CreateJobWindow(GetModuleHandleA(nullptr), &job.settings);
   ASSERT_NE(nullptr, window);
-  EXPECT_NE(nullptr, GetPropA(window, PROP_WAITICON));
+  TrayIcon* tray = static_cast<TrayIcon*>(GetPropA(window, PROP_WAITICON));
+  ASSERT_NE(nullptr, tray);
+  // The shell holds the icon: it accepts a change to it, and refuses one to an icon it never
+  // added (as when the record's size does not fit the build's architecture).
+  NOTIFYICONDATAA change = tray->data;
+  EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &change));
+  change.uID = TRAY_ICON_ID + 1;
+  EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &change));
   ASSERT_TRUE(RunUntilQuit(20000));
   EXPECT_FALSE(IsWindow(window));
 }

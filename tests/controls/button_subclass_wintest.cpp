@@ -15,7 +15,7 @@ namespace {
 const int kButtonId = 101;
 
 struct ContextRequest {
-  DWORD window;
+  WPARAM window;
   int x, y;
 };
 
@@ -96,8 +96,8 @@ TEST_F(ButtonTest, KeyDownCarriesKeyAndKeyData) {
   ASSERT_EQ(1u, seen.size());
   EXPECT_EQ(button_, seen[0].header.hwndFrom);
   EXPECT_EQ(static_cast<UINT_PTR>(kButtonId), seen[0].header.idFrom);
-  EXPECT_EQ(static_cast<DWORD>('A'), seen[0].first);
-  EXPECT_EQ(0x001E0001u, seen[0].second);
+  EXPECT_EQ(static_cast<WPARAM>('A'), seen[0].first);
+  EXPECT_EQ(static_cast<LPARAM>(0x001E0001), seen[0].second);
 }
 
 TEST_F(ButtonTest, OtherKeysAndContextMessagesAskForNothing) {

@@ -22,7 +22,7 @@ const int kOtherId = 302;
 struct SeenDrag {
   UINT code;
   int item;
-  DWORD wParam;
+  WPARAM wParam;
   int fromIndex;
   int toPosition;
 };
@@ -198,7 +198,7 @@ TEST_F(DragListTest, MarkLiesOnInsertionLineAndReportsPositionUnderPointer) {
     const SeenDrag* query = Find(DDLBN_QUERYCURSOR);
     ASSERT_NE(nullptr, query) << c.row;
     EXPECT_EQ(c.position, query->toPosition) << c.row;
-    EXPECT_EQ(static_cast<DWORD>(MK_LBUTTON), query->wParam);
+    EXPECT_EQ(static_cast<WPARAM>(MK_LBUTTON), query->wParam);
   }
   Mouse(WM_LBUTTONUP, RowPoint(7));
   EXPECT_FALSE(Info()->markShown);
@@ -430,7 +430,7 @@ TEST_F(DragListTest, DroppedFilesGoToParentWithHandleStillValid) {
   HDROP drop = MakeDrop("C:\\file.txt");
   EXPECT_EQ(0, SendMessageA(list_, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0));
   EXPECT_EQ((std::vector<UINT>{DDLBN_DROPFILES}), SeenCodes());
-  EXPECT_EQ(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(drop)), Find(DDLBN_DROPFILES)->wParam);
+  EXPECT_EQ(reinterpret_cast<WPARAM>(drop), Find(DDLBN_DROPFILES)->wParam);
   // Not released by the list box: the parent can still read it and must finish it.
   char name[MAX_PATH] = "";
   EXPECT_EQ(1u, DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0));

@@ -238,9 +238,9 @@ TEST(LinkLabel, LabelWithoutFontIsLeftUnchanged) {
   HWND parent = testwin::MakeParent();
   HWND label = testwin::MakeChild(parent, "STATIC", "x", 0, 5, 0, 0, 50, 20);
   SendMessageA(label, WM_SETFONT, 0, FALSE);
-  LONG before = GetWindowLongA(label, GWL_WNDPROC);
+  LONG_PTR before = GetWindowLongPtrA(label, GWLP_WNDPROC);
   EXPECT_FALSE(SubclassLinkLabel(label));
-  EXPECT_EQ(before, GetWindowLongA(label, GWL_WNDPROC));
+  EXPECT_EQ(before, GetWindowLongPtrA(label, GWLP_WNDPROC));
   EXPECT_EQ(nullptr, GetPropA(label, LLPROP_ORIGINALPROC));
   EXPECT_EQ(nullptr, GetPropA(label, LLPROP_CURSOR));
   DestroyWindow(parent);

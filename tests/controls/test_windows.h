@@ -141,7 +141,7 @@ inline LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPAR
     probe.propertiesLeft = 0;
     EnumPropsExA(window, CountProperty, reinterpret_cast<LPARAM>(&probe.propertiesLeft));
     probe.procRestored =
-        GetWindowLongA(window, GWL_WNDPROC) == reinterpret_cast<LONG>(ProbeProc);
+        GetWindowLongPtrA(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(ProbeProc);
   }
   return CallWindowProcA(probe.classProc, window, message, wParam, lParam);
 }
@@ -149,7 +149,7 @@ inline LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPAR
 inline void InstallDestroyProbe(HWND window) {
   Probe() = DestroyProbe();
   Probe().classProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(ProbeProc)));
+      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ProbeProc)));
 }
 
 // Reads a pixel of a window's client area back from the window's own surface.

@@ -292,7 +292,7 @@ TEST(Tooltip, ToolIsAddedForTheControlWithItsText) {
   char text[80] = "";
   TOOLINFOA tool;
   std::memset(&tool, 0, sizeof(tool));
-  tool.cbSize = 40;
+  tool.cbSize = TTTOOLINFOA_V1_SIZE;
   tool.hwnd = parent;
   tool.uId = reinterpret_cast<UINT_PTR>(control);
   tool.lpszText = text;
