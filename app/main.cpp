@@ -11,6 +11,7 @@
 #include "app/job_settings.h"
 #include "app/job_window.h"
 #include "app/trace.h"
+#include "dialog/main_dialog.h"
 
 static void RunMessageLoop() {
   MSG message;
@@ -23,9 +24,12 @@ static void RunMessageLoop() {
 int RunApplication(HINSTANCE instance, int count, char** vector) {
   JobSettings record;
   BuildJobSettings(&record, count, vector);
-  // Until the settings dialog exists, only a run that skips it has a job.
-  if (!record.showDialog) {
+  bool start = true;
+  if (record.showDialog)
+    start = ShowMainDialog(nullptr, &record);  // OK rewrites the record in its apply form
+  else
     MakeApplyMasks(&record);
+  if (start) {
     if (CreateJobWindow(instance, &record))
       RunMessageLoop();
     else

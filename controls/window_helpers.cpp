@@ -44,6 +44,16 @@ HWND CreateTooltip(HWND owner, HINSTANCE instance, DWORD style, DWORD exStyle) {
                          nullptr);
 }
 
+void RemoveTool(HWND tooltip, UINT flags, HWND owner, HWND control) {
+  TOOLINFOA tool;
+  std::memset(&tool, 0, sizeof(tool));
+  tool.cbSize = kToolInfoV1Size;
+  tool.uFlags = flags;
+  tool.hwnd = owner;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  SendMessageA(tooltip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 bool AddTool(UINT flags, HWND tooltip, HWND owner, HWND control, const char* text) {
   TOOLINFOA tool;
   std::memset(&tool, 0, sizeof(tool));

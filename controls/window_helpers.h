@@ -18,6 +18,7 @@ HWND CreateTooltip(HWND owner, HINSTANCE instance, DWORD style, DWORD exStyle);
 bool AddTool(UINT flags, HWND tooltip, HWND owner, HWND control, const char* text);
 bool AddDialogItemTool(HWND tooltip, UINT flags, HWND owner, HWND dialog, int itemId,
                        const char* text);
+void RemoveTool(HWND tooltip, UINT flags, HWND owner, HWND control);
 LRESULT SetTooltipMaxWidth(HWND tooltip, int width);
 
 // Menus. The chosen command reaches the owner as WM_COMMAND.

@@ -5,6 +5,7 @@
 #include "text/bounded.h"
 #include "text/chars.h"
 #include "text/file_queries.h"
+#include "text/paths.h"
 
 IShellLinkA* ShellLinkCreate() {
   IShellLinkA* link = nullptr;
@@ -32,7 +33,9 @@ static bool ReadShortcutTarget(char* target, const char* path, int size) {
 
 bool ResolveShortcut(char* target, const char* path, int size) {
   if (size <= 0) return false;
-  if (ReadShortcutTarget(target, path, size)) {
+  // Loading a file as a shortcut reads it, which moves its last-access time: only a file the
+  // shell itself takes for a shortcut is opened; every other target stands for itself.
+  if (HasShortcutExtension(path) && ReadShortcutTarget(target, path, size)) {
     FoldLowerCase(target);
     return PathExists(target);
   }

@@ -35,6 +35,10 @@ const char* FindExtension(const char* path) {
   return dot ? dot : name + std::strlen(name);
 }
 
+bool HasShortcutExtension(const char* path) {
+  return StringEqualsIgnoreCase(FindExtension(path), ".lnk");
+}
+
 char* CutExtension(char* path) {
   char* extension = const_cast<char*>(FindExtension(path));
   if (*extension == 0) return extension;

@@ -8,6 +8,8 @@ enum { MAX_PATH_BYTES = 260, PATH_BUFFER_SIZE = 261 };
 const char* FileNamePart(const char* path);
 char* CutFileName(char* path);
 const char* FindExtension(const char* path);
+// Whether the shell takes the file for a shortcut: its extension is ".lnk" in any letter case.
+bool HasShortcutExtension(const char* path);
 char* CutExtension(char* path);
 
 // Joins folder and name with one backslash between them. The result always fits in size

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "controls/drag_list.h"
+#include "support/shell_drop.h"
 #include "tests/controls/test_windows.h"
 
 namespace {
@@ -415,19 +416,8 @@ TEST_F(DragListTest, ParentHandlingRightClickGetsNoContextMenu) {
   EXPECT_EQ((std::vector<UINT>{DDLBN_RBUTTONUP}), SeenCodes());
 }
 
-// A drop handle as the shell would pass it: one DROPFILES block followed by the names.
-HDROP MakeDrop(const char* name) {
-  size_t nameLength = std::strlen(name) + 1;
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + nameLength + 1);
-  DROPFILES* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-  drop->pFiles = sizeof(DROPFILES);
-  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), name, nameLength);
-  GlobalUnlock(memory);
-  return static_cast<HDROP>(memory);
-}
-
 TEST_F(DragListTest, DroppedFilesGoToParentWithHandleStillValid) {
-  HDROP drop = MakeDrop("C:\\file.txt");
+  HDROP drop = MakeDrop({"C:\\file.txt"});
   EXPECT_EQ(0, SendMessageA(list_, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0));
   EXPECT_EQ((std::vector<UINT>{DDLBN_DROPFILES}), SeenCodes());
   EXPECT_EQ(reinterpret_cast<WPARAM>(drop), Find(DDLBN_DROPFILES)->wParam);

@@ -143,9 +143,9 @@ TEST(Program, CreationOptionLeavesTheOtherTimesAlone) {
   FILETIME old = UtcTime(2001, 2, 3, 4, 5, 6);
   WriteTimes(file, nullptr, &old, &old);
   EXPECT_EQ(0u, RunProgram("/dlg:0 /tray:0 \"/create:2006/01/03 12:34:56\" /on:h " + Quoted(file)));
-  // The last-access time is not checked: asking the shell whether the target is a shortcut
-  // reads the file, and that alone moves it.
+  // Taking the target apart from shortcuts must not read it either: both times stay.
   EXPECT_EQ(Ticks(old), Ticks(LastWrite(file)));
+  EXPECT_EQ(Ticks(old), Ticks(LastAccess(file)));
   EXPECT_TRUE(Attributes(file) & FILE_ATTRIBUTE_HIDDEN);
 }
 
@@ -199,11 +199,78 @@ TEST(Program, LinksBelowATargetAreNeitherFollowedNorChanged) {
   EXPECT_EQ(Ticks(old), Ticks(LastWrite(outsideFolder)));
 }
 
-TEST(Program, WithoutSkippingTheDialogNoFileIsTouched) {
+struct DialogSearch {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK FindProgramDialog(HWND window, LPARAM parameter) {
+  DialogSearch* search = reinterpret_cast<DialogSearch*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char className[16] = "";
+  GetClassNameA(window, className, sizeof className);
+  if (owner != search->processId || !IsWindowVisible(window) ||
+      std::string(className) != "#32770")
+    return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+// The settings dialog of a started program, found as any other program would find it.
+HWND WaitForDialog(const PROCESS_INFORMATION& process) {
+  DialogSearch search = {process.dwProcessId, nullptr};
+  for (int i = 0; i < 2000 && !search.found; ++i) {
+    EnumWindows(FindProgramDialog, reinterpret_cast<LPARAM>(&search));
+    if (!search.found && WaitForSingleObject(process.hProcess, 5) == WAIT_OBJECT_0) break;
+  }
+  return search.found;
+}
+
+void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+struct DialogFile {
   TempFolder folder;
-  std::string file = folder.MakeFile("kept.txt");
-  EXPECT_EQ(0u, RunProgram("/tray:0 /on:h " + Quoted(file)));
-  EXPECT_FALSE(Attributes(file) & FILE_ATTRIBUTE_HIDDEN);
+  std::string file;
+  FILETIME old;
+  DialogFile() : file(folder.MakeFile("dialog.txt")), old(UtcTime(2001, 2, 3, 4, 5, 6)) {
+    WriteTimes(file, nullptr, &old, &old);
+  }
+};
+
+TEST(Program, TheDialogsOkRunsTheEditedJob) {
+  if (!ZoneIsCentralEurope()) GTEST_SKIP() << "needs TZ=Europe/Berlin, as scripts/test sets";
+  for (const char* tray : {"/tray:0 ", ""}) {
+    DialogFile target;
+    PROCESS_INFORMATION process = StartProgram(tray + Quoted(target.file));
+    HWND dialog = WaitForDialog(process);
+    ASSERT_NE(nullptr, dialog);
+    // Hidden from unchecked to checked; the last-write row on, with a new date.
+    Click(dialog, 1002);
+    Click(dialog, 1011);
+    SetDlgItemTextA(dialog, 1024, "2006-01-03");
+    SetDlgItemTextA(dialog, 1025, "12:34:56");
+    Click(dialog, IDOK);
+    EXPECT_EQ(0u, WaitForExit(process)) << tray;
+    EXPECT_TRUE(Attributes(target.file) & FILE_ATTRIBUTE_HIDDEN) << tray;
+    EXPECT_EQ(Ticks(UtcTime(2006, 1, 3, 11, 34, 56)), Ticks(LastWrite(target.file))) << tray;
+    EXPECT_EQ(Ticks(target.old), Ticks(LastAccess(target.file))) << tray;
+  }
+}
+
+TEST(Program, TheDialogsCancelTouchesNothing) {
+  for (int way : {0, 1}) {
+    DialogFile target;
+    PROCESS_INFORMATION process = StartProgram("/on:h /tray:0 " + Quoted(target.file));
+    HWND dialog = WaitForDialog(process);
+    ASSERT_NE(nullptr, dialog);
+    if (way == 0) Click(dialog, IDCANCEL);
+    else PostMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, WaitForExit(process));
+    EXPECT_FALSE(Attributes(target.file) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(Ticks(target.old), Ticks(LastWrite(target.file)));
+    EXPECT_EQ(Ticks(target.old), Ticks(LastAccess(target.file)));
+  }
 }
 
 TEST(Program, AJobWithoutTargetsEndsAtOnce) {

@@ -58,6 +58,33 @@ TEST(ResolveShortcut, APlainFileIsNoShortcut) {
   EXPECT_STREQ("ab", small);
 }
 
+// Reading a file as a shortcut reads the file: only names the shell takes for shortcuts may be
+// opened, or resolving a target would move the one time the user asked to keep.
+TEST(ResolveShortcut, OpensOnlyFilesNamedAsShortcuts) {
+  TempFolder folder;
+  std::string target = folder.MakeFile("Target.txt");
+  std::string upper = folder.Join("Upper.LNK");
+  std::string renamed = folder.Join("Renamed.txt");
+  ASSERT_TRUE(MakeShortcut(upper, target));
+  ASSERT_TRUE(MakeShortcut(folder.Join("renamed.lnk"), target));
+  ASSERT_TRUE(MoveFileA(folder.Join("renamed.lnk").c_str(), renamed.c_str()));
+  char result[PATH_BUFFER_SIZE];
+  EXPECT_TRUE(ResolveShortcut(result, upper.c_str(), sizeof result));
+  EXPECT_EQ(Lower(target), result);
+  EXPECT_FALSE(ResolveShortcut(result, renamed.c_str(), sizeof result));
+  EXPECT_EQ(Lower(renamed), result);
+
+  // On disk: the access time of a plain target, older than its last write, stays.
+  std::string plain = folder.MakeFile("plain.dat", "some content to read");
+  FILETIME access = UtcTime(2001, 2, 3, 4, 5, 6);
+  FILETIME write = UtcTime(2005, 6, 7, 8, 9, 10);
+  ASSERT_TRUE(WriteTimes(plain, nullptr, &access, &write));
+  EXPECT_TRUE(ResolveShortcutOrPath(result, plain.c_str(), sizeof result));
+  FILETIME creation, accessAfter, writeAfter;
+  ASSERT_TRUE(ReadTimes(plain, &creation, &accessAfter, &writeAfter));
+  EXPECT_EQ(Ticks(access), Ticks(accessAfter));
+}
+
 TEST(CanonicalizePath, GivesThePathAsTheShellWritesIt) {
   TempFolder folder;
   std::string file = folder.MakeFile("MixedCase.Txt");

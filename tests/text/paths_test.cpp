@@ -151,4 +151,16 @@ TEST(PathParts, SplitOnlyAtRealSeparators) {
   }
 }
 
+TEST(HasShortcutExtension, OnlyTheLastExtensionOfTheNameCounts) {
+  const struct {
+    const char* path;
+    bool shortcut;
+  } cases[] = {
+      {"c:\a\b.lnk", true},   {"c:\a\B.LnK", true},      {"c:\a\b.lnk.txt", false},
+      {"c:\a.lnk\b", false},  {"c:\a\blnk", false},      {"c:\a\b.lnkx", false},
+      {".lnk", true},           {"", false},                  {"c:\\a\\\x95\x5c.lnk", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.shortcut, HasShortcutExtension(c.path)) << c.path;
+}
+
 }  // namespace

@@ -1,0 +1,153 @@
+// The main dialog's file list (see file_list.h).
+#include "dialog/file_list.h"
+
+#include <algorithm>
+
+#include "controls/window_helpers.h"
+#include "dialog/dialog_ids.h"
+#include "dialog/resource_ids.h"
+#include "shell/shortcuts.h"
+#include "text/bounded.h"
+#include "text/chars.h"
+#include "text/file_queries.h"
+#include "text/paths.h"
+
+// The leading space sorts it ahead of every path, so it stays entry 0.
+const char FILE_LIST_HEADER[] =
+    " -------------------------変更するファイル------------------------- ";
+
+namespace {
+
+const int kEntryTextSize = 264;
+
+// Redrawing is off while a batch of entries changes, so the list repaints once.
+class RedrawPause {
+ public:
+  explicit RedrawPause(HWND window) : window_(window) {
+    SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
+  }
+  ~RedrawPause() {
+    SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(window_, nullptr, TRUE);
+  }
+  RedrawPause(const RedrawPause&) = delete;
+  RedrawPause& operator=(const RedrawPause&) = delete;
+
+ private:
+  HWND window_;
+};
+
+HWND FileListOf(HWND dialog) { return GetDlgItem(dialog, IDC_FILE_LIST); }
+
+LRESULT OnKeyDown(HWND dialog, const DragListNotify* notify) {
+  if (notify->wParam == VK_BACK) return TRUE;  // the list's own Backspace deletion never runs
+  if (notify->wParam == VK_DELETE)
+    return SendMessageA(dialog, WM_COMMAND, IDM_DELETE_ENTRIES, 0);
+  return ReflectNotify(&notify->header);
+}
+
+void OnContextMenu(HWND dialog, HWND listBox) {
+  int count = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
+  int selected = static_cast<int>(SendMessageA(listBox, LB_GETSELCOUNT, 0, 0));
+  if (count < 2 || selected < 1) return;
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
+  ShowMenuResourceAtCursor(instance, IDM_FILELIST_MENU, 0, dialog, TPM_RIGHTBUTTON);
+}
+
+}  // namespace
+
+void FillFileList(HWND listBox, const TargetList* targets) {
+  SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FILE_LIST_HEADER));
+  if (targets == nullptr) return;
+  for (const StringListNode* node = targets->first; node; node = node->next) {
+    const char* path = static_cast<const char*>(node->item);
+    if (PathExists(path)) AddFileListEntry(listBox, path);
+  }
+}
+
+int AddFileListEntry(HWND listBox, const char* path) {
+  char shown[PATH_BUFFER_SIZE];
+  if (!CanonicalizePath(shown, path, sizeof shown)) return -1;
+  char entry[PATH_BUFFER_SIZE];
+  if (IsDirectory(shown)) {
+    if (!PathJoin(sizeof entry, entry, shown, "")) return -1;  // a folder's trailing backslash
+  } else {
+    CopyBounded(sizeof entry, shown, entry);
+  }
+  LRESULT found = SendMessageA(listBox, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                               reinterpret_cast<LPARAM>(entry));
+  if (found != LB_ERR) return static_cast<int>(found);
+  return static_cast<int>(
+      SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry)));
+}
+
+void CollectFileList(HWND listBox, TargetList* targets) {
+  int count = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
+  for (int index = 1; index < count; ++index) {
+    if (SendMessageA(listBox, LB_GETTEXTLEN, index, 0) >= kEntryTextSize) continue;
+    char text[kEntryTextSize] = "";
+    SendMessageA(listBox, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
+    if (!PathExists(text)) continue;
+    FoldLowerCase(text);
+    AddTarget(targets, text);
+  }
+}
+
+std::vector<int> GetSelectedEntries(HWND listBox) {
+  std::vector<int> indices;
+  LRESULT count = SendMessageA(listBox, LB_GETSELCOUNT, 0, 0);
+  if (count <= 0) return indices;
+  indices.resize(static_cast<size_t>(count));
+  LRESULT read = SendMessageA(listBox, LB_GETSELITEMS, static_cast<WPARAM>(count),
+                              reinterpret_cast<LPARAM>(indices.data()));
+  indices.resize(read > 0 ? static_cast<size_t>(read) : 0);
+  std::sort(indices.begin(), indices.end());
+  if (!indices.empty() && indices.front() == 0) indices.erase(indices.begin());
+  return indices;
+}
+
+void DeleteSelectedEntries(HWND dialog) {
+  HWND listBox = FileListOf(dialog);
+  std::vector<int> indices = GetSelectedEntries(listBox);
+  if (indices.empty()) return;
+  RedrawPause pause(listBox);
+  // From the highest index down, so that the indices still to delete stay valid.
+  for (auto index = indices.rbegin(); index != indices.rend(); ++index)
+    SendMessageA(listBox, LB_DELETESTRING, static_cast<WPARAM>(*index), 0);
+}
+
+void AddDroppedFiles(HWND listBox, HDROP drop) {
+  RedrawPause pause(listBox);
+  UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT index = 0; index < count; ++index) {
+    char name[PATH_BUFFER_SIZE] = "";
+    // A name longer than a path buffer would arrive cut and might name some other file.
+    if (DragQueryFileA(drop, index, nullptr, 0) >= sizeof name) continue;
+    DragQueryFileA(drop, index, name, sizeof name);
+    if (!PathExists(name)) continue;
+    char resolved[PATH_BUFFER_SIZE];
+    if (!ResolveShortcutOrPath(resolved, name, sizeof resolved)) continue;
+    AddFileListEntry(listBox, resolved);
+  }
+  DragFinish(drop);
+}
+
+bool HandleFileListNotify(HWND dialog, const DragListNotify* notify, LRESULT* result) {
+  switch (notify->header.code) {
+    case DDLBN_KEYDOWN:
+      *result = OnKeyDown(dialog, notify);
+      return true;
+    case DDLBN_BEGINDRAG:
+      *result = 1;  // the sorted order is the only order: no entry moves
+      return true;
+    case DDLBN_DROPFILES:
+      AddDroppedFiles(notify->header.hwndFrom, reinterpret_cast<HDROP>(notify->wParam));
+      return false;
+    case DDLBN_CONTEXTMENU:
+      OnContextMenu(dialog, notify->header.hwndFrom);
+      return false;
+    default:
+      *result = ReflectNotify(&notify->header);
+      return true;
+  }
+}

@@ -1,0 +1,26 @@
+// The main dialog's list of targets: a header line, then the files and folders in the shell's
+// display form, sorted and without duplicates; filled from and collected into a TargetList.
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "app/job_settings.h"
+#include "controls/drag_list.h"
+
+extern const char FILE_LIST_HEADER[];
+
+void FillFileList(HWND listBox, const TargetList* targets);
+int AddFileListEntry(HWND listBox, const char* path);
+void CollectFileList(HWND listBox, TargetList* targets);
+// The selected entries' indices in ascending order, the header left out; empty when none.
+std::vector<int> GetSelectedEntries(HWND listBox);
+void DeleteSelectedEntries(HWND dialog);
+void AddDroppedFiles(HWND listBox, HDROP drop);
+
+// The dialog's answer to a notification of its file list. True when the dialog handled it,
+// with *result the value to give back to the list box.
+bool HandleFileListNotify(HWND dialog, const DragListNotify* notify, LRESULT* result);

@@ -1,0 +1,319 @@
+// The main dialog's window: initialisation from the record, moving and vertical-only resizing,
+// the clock, the system-menu additions, and the dispatch of notifications (see main_dialog.h).
+#include "dialog/main_dialog.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "controls/button_subclass.h"
+#include "controls/drag_list.h"
+#include "controls/window_helpers.h"
+#include "dialog/attribute_states.h"
+#include "dialog/dialog_ids.h"
+#include "dialog/file_list.h"
+#include "dialog/resource_ids.h"
+#include "dialog/timestamp_rows.h"
+#include "text/paths.h"
+
+const char PROP_DIALOGPARAM[] = "PROP_DIALOGPARAM";
+const char PROP_DIALOGTOOLTIPCTRL[] = "PROP_DIALOGTOOLTIPCTRL";
+
+const FilterKindEntry kFilterKinds[3] = {
+    {FILTER_NONE, "なし", ""},
+    {FILTER_WILDCARD, "ワイルドカード",
+     "ワイルドカードによる一致で絞り込みます。\r\n"
+     "　? => 任意の 1 文字\r\n"
+     "　* => 0 文字以上の文字の並び\r\n"
+     "　# => 任意の10進数字 1 文字"},
+    {FILTER_REGEX, "正規表現",
+     "正規表現による検索で絞り込みます。\r\n"
+     "完全一致するファイル名のみを対象としたい場合は\r\n"
+     "正規表現を行頭指定 ^ と行末指定 $ で挟みます。"},
+};
+
+const FilterKindEntry* FilterKindEntryOf(int32_t kind) {
+  for (const FilterKindEntry& entry : kFilterKinds)
+    if (entry.kind == kind) return &entry;
+  return nullptr;
+}
+
+namespace {
+
+struct DialogTool {
+  int controlId;
+  const char* text;
+};
+
+const DialogTool kDialogTools[] = {
+    {IDC_CREATION_ON, "作成日時を変更する"},
+    {IDC_LASTWRITE_ON, "更新日時を変更する"},
+    {IDC_LASTACCESS_ON, "アクセス日時を変更する"},
+    {IDC_CREATION_FROM_NOW, "現在日時に合わせる"},
+    {IDC_LASTWRITE_FROM_NOW, "現在日時に合わせる"},
+    {IDC_LASTACCESS_FROM_NOW, "現在日時に合わせる"},
+    {IDC_CREATION_FROM_CREATION, "作成日時に合わせる"},
+    {IDC_LASTWRITE_FROM_CREATION, "作成日時に合わせる"},
+    {IDC_LASTACCESS_FROM_CREATION, "作成日時に合わせる"},
+    {IDC_CREATION_FROM_LASTWRITE, "更新日時に合わせる"},
+    {IDC_LASTWRITE_FROM_LASTWRITE, "更新日時に合わせる"},
+    {IDC_LASTACCESS_FROM_LASTWRITE, "更新日時に合わせる"},
+    {IDC_FILTER_KIND, "フィルタの種類を選択してください"},
+    {IDC_FILTER_PATTERN,
+     "変更の対象とするファイルの名前\r\n"
+     "　? => 任意の 1 文字\r\n"
+     "　* => 0 文字以上の文字の並び\r\n"
+     "　# => 任意の10進数字 1 文字"},
+};
+
+// Client area drags the dialog; side edges and corners resize it vertically only.
+struct HitTestMapping {
+  LRESULT real;
+  LRESULT replacement;
+};
+const HitTestMapping kHitTestMappings[] = {
+    {HTCLIENT, HTCAPTION}, {HTLEFT, HTBORDER},         {HTRIGHT, HTBORDER},
+    {HTTOPLEFT, HTTOP},    {HTTOPRIGHT, HTTOP},        {HTBOTTOMLEFT, HTBOTTOM},
+    {HTBOTTOMRIGHT, HTBOTTOM},
+};
+
+// System-menu additions, each inserted right after the maximise item, so that the last row
+// ends up on top.
+enum SystemMenuRowKind { SYSTEM_MENU_ITEM, SYSTEM_MENU_SEPARATOR, SYSTEM_MENU_SHORTCUTS };
+struct SystemMenuRow {
+  SystemMenuRowKind kind;
+  UINT id;
+  const char* text;
+};
+const SystemMenuRow kSystemMenuRows[] = {
+    {SYSTEM_MENU_ITEM, IDM_ABOUT, "About(&A)"},
+    {SYSTEM_MENU_SEPARATOR, 0, nullptr},
+    {SYSTEM_MENU_SHORTCUTS, 0, "ショートカットの登録(&L)"},
+    {SYSTEM_MENU_SEPARATOR, 0, nullptr},
+    {SYSTEM_MENU_ITEM, IDM_RESET_TIMESTAMPS, "日時指定を初期値に戻す(&D)"},
+    {SYSTEM_MENU_ITEM, IDM_RESET_ATTRIBUTES, "属性指定を初期値に戻す(&B)"},
+    {SYSTEM_MENU_SEPARATOR, 0, nullptr},
+    {SYSTEM_MENU_ITEM, IDM_TOPMOST, "常に最前面に表示(&T)"},
+};
+
+const int kTimestampCheckBoxes[] = {IDC_CREATION_ON, IDC_LASTWRITE_ON, IDC_LASTACCESS_ON};
+
+// The one main dialog's sizes, recorded when it opens: it may grow taller, nothing else.
+struct DialogSizes {
+  SIZE window;
+  int clientHeight;
+};
+DialogSizes gSizes = {{0, 0}, 0};
+
+HINSTANCE InstanceOf(HWND dialog) {
+  return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
+}
+
+INT_PTR Answer(HWND dialog, LRESULT result) {
+  SetWindowLongPtrA(dialog, DWLP_MSGRESULT, result);
+  return TRUE;
+}
+
+HICON ProgramShellIcon(UINT sizeFlag) {
+  char path[PATH_BUFFER_SIZE] = "";
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  if (length == 0 || length >= sizeof path) return nullptr;
+  SHFILEINFOA info = {};
+  if (!SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_ICON | sizeFlag)) return nullptr;
+  return info.hIcon;
+}
+
+// The shell hands out a new icon each time; the window does not own what it is given.
+void ReleaseWindowIcon(HWND dialog, WPARAM which) {
+  HICON icon = reinterpret_cast<HICON>(SendMessageA(dialog, WM_SETICON, which, 0));
+  if (icon) DestroyIcon(icon);
+}
+
+HMENU TakeShortcutSubmenu(HINSTANCE instance) {
+  HMENU loaded = LoadMenuA(instance, MAKEINTRESOURCEA(IDM_SHORTCUT_MENU));
+  if (!loaded) return nullptr;
+  HMENU submenu = GetSubMenu(loaded, 1);
+  // Detached first, so that destroying the loaded menu leaves the submenu to the system menu.
+  if (submenu) RemoveMenu(loaded, 1, MF_BYPOSITION);
+  DestroyMenu(loaded);
+  return submenu;
+}
+
+void ExtendSystemMenu(HWND dialog) {
+  HMENU system = GetSystemMenu(dialog, FALSE);
+  int maximize = system ? FindMenuItemPosition(system, SC_MAXIMIZE) : -1;
+  if (maximize < 0) return;
+  UINT at = static_cast<UINT>(maximize + 1);
+  for (const SystemMenuRow& row : kSystemMenuRows) {
+    switch (row.kind) {
+      case SYSTEM_MENU_ITEM:
+        InsertMenuA(system, at, MF_BYPOSITION | MF_STRING, row.id, row.text);
+        break;
+      case SYSTEM_MENU_SEPARATOR:
+        InsertMenuSeparator(MF_BYPOSITION, system, at);
+        break;
+      case SYSTEM_MENU_SHORTCUTS:
+        if (HMENU submenu = TakeShortcutSubmenu(InstanceOf(dialog))) {
+          if (!InsertMenuA(system, at, MF_BYPOSITION | MF_POPUP,
+                           reinterpret_cast<UINT_PTR>(submenu), row.text))
+            DestroyMenu(submenu);
+        }
+        break;
+    }
+  }
+}
+
+void AddDialogTools(HWND dialog) {
+  HWND tooltip = CreateTooltip(dialog, InstanceOf(dialog), TTS_ALWAYSTIP, 0);
+  if (!tooltip) return;
+  SetTooltipMaxWidth(tooltip, 0xFFFF);  // texts with line breaks show on several lines
+  for (const DialogTool& tool : kDialogTools)
+    AddDialogItemTool(tooltip, TTF_SUBCLASS, dialog, dialog, tool.controlId, tool.text);
+  SetPropA(dialog, PROP_DIALOGTOOLTIPCTRL, tooltip);
+}
+
+void FillFilterKinds(HWND dialog, int32_t selectedKind) {
+  HWND combo = GetDlgItem(dialog, IDC_FILTER_KIND);
+  for (const FilterKindEntry& entry : kFilterKinds) {
+    LRESULT index = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.name));
+    if (index >= 0) SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(index), entry.kind);
+  }
+  SendMessageA(combo, CB_SETCURSEL, 0, 0);
+  int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+  for (int index = 0; index < count; ++index)
+    if (SendMessageA(combo, CB_GETITEMDATA, index, 0) == selectedKind)
+      SendMessageA(combo, CB_SETCURSEL, index, 0);
+}
+
+INT_PTR OnInitDialog(HWND dialog, JobSettings* record) {
+  SetPropA(dialog, PROP_DIALOGPARAM, record);
+  SetWindowIcon(dialog, ICON_BIG, ProgramShellIcon(SHGFI_LARGEICON));
+  SetWindowIcon(dialog, ICON_SMALL, ProgramShellIcon(SHGFI_SMALLICON));
+  PlaceWindowAtCursor(dialog);
+  SetTimer(dialog, MAIN_DIALOG_CLOCK_TIMER, MAIN_DIALOG_CLOCK_INTERVAL, nullptr);
+  gSizes.window = GetWindowSize(dialog);
+  gSizes.clientHeight = GetClientSize(dialog).cy;
+  ExtendSystemMenu(dialog);
+  AddDialogTools(dialog);
+  for (const AttributeBox& box : kAttributeBoxes) SubclassButton(GetDlgItem(dialog, box.controlId));
+  ShowAttributeStates(dialog, record->andMask, record->orMask);
+  for (int id : kTimestampCheckBoxes) SubclassButton(GetDlgItem(dialog, id));
+  LoadTimestampRows(dialog, record);
+  CheckDlgButton(dialog, IDC_RECURSE, record->recurse ? BST_CHECKED : BST_UNCHECKED);
+  SetDlgItemTextA(dialog, IDC_FILTER_PATTERN, "");
+  FillFilterKinds(dialog, record->filterKind);
+  // Both stay disabled until the kind or the pattern changes, whatever kind the record holds.
+  EnableDialogItem(dialog, IDC_FILTER_PATTERN, false);
+  EnableDialogItem(dialog, IDC_FILTER_LABEL, false);
+  HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
+  SubclassDragListBox(list);
+  FillFileList(list, record->targets);
+  DragAcceptFiles(list, TRUE);
+  return TRUE;
+}
+
+INT_PTR OnDestroy(HWND dialog) {
+  KillTimer(dialog, MAIN_DIALOG_CLOCK_TIMER);
+  RemovePropA(dialog, PROP_DIALOGPARAM);
+  RemovePropA(dialog, PROP_DIALOGTOOLTIPCTRL);
+  ReleaseWindowIcon(dialog, ICON_BIG);
+  ReleaseWindowIcon(dialog, ICON_SMALL);
+  return TRUE;
+}
+
+INT_PTR OnSize(HWND dialog, WPARAM sizeType, LPARAM size) {
+  // Skipping the minimised state keeps the recorded height right across minimise and restore.
+  if (sizeType == SIZE_MINIMIZED) return TRUE;
+  int height = HIWORD(size);
+  GrowDialogItemBy(dialog, IDC_FILE_LIST, 0, height - gSizes.clientHeight);
+  gSizes.clientHeight = height;
+  return TRUE;
+}
+
+INT_PTR OnGetMinMaxInfo(MINMAXINFO* limits) {
+  // Asked before the dialog has recorded its size, too: nothing to limit yet.
+  if (gSizes.window.cx <= 0) return FALSE;
+  limits->ptMinTrackSize.x = gSizes.window.cx;
+  limits->ptMinTrackSize.y = gSizes.window.cy;
+  limits->ptMaxTrackSize.x = gSizes.window.cx;
+  return TRUE;
+}
+
+INT_PTR OnNcHitTest(HWND dialog, WPARAM wParam, LPARAM lParam) {
+  LRESULT real = DefWindowProcA(dialog, WM_NCHITTEST, wParam, lParam);
+  for (const HitTestMapping& mapping : kHitTestMappings)
+    if (mapping.real == real) return Answer(dialog, mapping.replacement);
+  return FALSE;
+}
+
+bool IsSubclassedCheckBox(int id) {
+  for (const AttributeBox& box : kAttributeBoxes)
+    if (box.controlId == id) return true;
+  for (int checkBox : kTimestampCheckBoxes)
+    if (checkBox == id) return true;
+  return false;
+}
+
+INT_PTR OnNotify(HWND dialog, int id, const NMHDR* header) {
+  if (header == nullptr) return FALSE;
+  if (IsSubclassedCheckBox(id)) {
+    if (header->code != BTNN_CONTEXTMENU) return Answer(dialog, ReflectNotify(header));
+    const ButtonNotify* notify = reinterpret_cast<const ButtonNotify*>(header);
+    OpenCheckBoxMenu(dialog, id, header->hwndFrom, notify->second);
+    return TRUE;
+  }
+  if (id == IDC_FILE_LIST) {
+    LRESULT result = 0;
+    if (HandleFileListNotify(dialog, reinterpret_cast<const DragListNotify*>(header), &result))
+      return Answer(dialog, result);
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+bool ShowMainDialog(HWND owner, JobSettings* record) {
+  return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), owner,
+                         MainDialogProc, reinterpret_cast<LPARAM>(record)) == 1;
+}
+
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return OnInitDialog(dialog, reinterpret_cast<JobSettings*>(lParam));
+    case WM_DESTROY:
+      return OnDestroy(dialog);
+    case WM_SIZE:
+      return OnSize(dialog, wParam, lParam);
+    case WM_GETMINMAXINFO:
+      return OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+    case WM_NCHITTEST:
+      return OnNcHitTest(dialog, wParam, lParam);
+    case WM_TIMER:
+      ShowNowTime(dialog, IDC_NOW_DATE, IDC_NOW_TIME);
+      return TRUE;
+    case WM_COMMAND:
+      return OnMainDialogCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_SYSCOMMAND:
+      return OnMainDialogSysCommand(dialog, LOWORD(wParam));
+    case WM_NOTIFY:
+      return OnNotify(dialog, static_cast<int>(wParam), reinterpret_cast<const NMHDR*>(lParam));
+    case WM_INITMENUPOPUP:
+      return OnMainDialogInitMenuPopup(dialog, reinterpret_cast<HMENU>(wParam));
+    default:
+      return FALSE;
+  }
+}
+
+void ShowAttributeStates(HWND dialog, uint32_t andMask, uint32_t orMask) {
+  for (const AttributeBox& box : kAttributeBoxes)
+    CheckDlgButton(dialog, box.controlId, BoxStateFromSummary(andMask, orMask, box.bit));
+}
+
+void CollectAttributeMasks(HWND dialog, JobSettings* record) {
+  BoxState states[4];
+  for (int i = 0; i < 4; ++i)
+    states[i] = static_cast<BoxState>(IsDlgButtonChecked(dialog, kAttributeBoxes[i].controlId));
+  ApplyMasks masks = ApplyMasksFromBoxes(states);
+  record->andMask = masks.andMask;
+  record->orMask = masks.orMask;
+}

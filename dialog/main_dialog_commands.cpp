@@ -1,0 +1,276 @@
+// What the main dialog does in answer to the user: OK and Cancel, the copy buttons, the row
+// switches, the filter kind and pattern, the check boxes' menus and their check marks, and the
+// items it added to the system menu. Every command is a row of a table.
+#include "dialog/main_dialog.h"
+
+#include <commctrl.h>
+
+#include "controls/window_helpers.h"
+#include "dialog/attribute_states.h"
+#include "dialog/dialog_ids.h"
+#include "dialog/file_list.h"
+#include "dialog/resource_ids.h"
+#include "dialog/timestamp_rows.h"
+
+namespace {
+
+struct CopyButton {
+  int buttonId;
+  int toDate, toTime;
+  int fromDate, fromTime;
+};
+const CopyButton kCopyButtons[] = {
+    {IDC_CREATION_FROM_NOW, IDC_CREATION_DATE, IDC_CREATION_TIME, IDC_NOW_DATE, IDC_NOW_TIME},
+    {IDC_LASTWRITE_FROM_NOW, IDC_LASTWRITE_DATE, IDC_LASTWRITE_TIME, IDC_NOW_DATE, IDC_NOW_TIME},
+    {IDC_LASTACCESS_FROM_NOW, IDC_LASTACCESS_DATE, IDC_LASTACCESS_TIME, IDC_NOW_DATE,
+     IDC_NOW_TIME},
+    {IDC_CREATION_FROM_CREATION, IDC_CREATION_DATE, IDC_CREATION_TIME, IDC_CREATION_DATE,
+     IDC_CREATION_TIME},
+    {IDC_LASTWRITE_FROM_CREATION, IDC_LASTWRITE_DATE, IDC_LASTWRITE_TIME, IDC_CREATION_DATE,
+     IDC_CREATION_TIME},
+    {IDC_LASTACCESS_FROM_CREATION, IDC_LASTACCESS_DATE, IDC_LASTACCESS_TIME, IDC_CREATION_DATE,
+     IDC_CREATION_TIME},
+    {IDC_CREATION_FROM_LASTWRITE, IDC_CREATION_DATE, IDC_CREATION_TIME, IDC_LASTWRITE_DATE,
+     IDC_LASTWRITE_TIME},
+    {IDC_LASTWRITE_FROM_LASTWRITE, IDC_LASTWRITE_DATE, IDC_LASTWRITE_TIME, IDC_LASTWRITE_DATE,
+     IDC_LASTWRITE_TIME},
+    {IDC_LASTACCESS_FROM_LASTWRITE, IDC_LASTACCESS_DATE, IDC_LASTACCESS_TIME, IDC_LASTWRITE_DATE,
+     IDC_LASTWRITE_TIME},
+};
+
+// One command of a check box's menu: the box it sets and the state it sets it to. For the rows'
+// switches the state is checked (row on) or unchecked (row off).
+struct MenuCommand {
+  int commandId;
+  int controlId;
+  int state;
+};
+const MenuCommand kAttributeCommands[] = {
+    {40040, IDC_ARCHIVE, BST_CHECKED},   {40041, IDC_ARCHIVE, BST_INDETERMINATE},
+    {40042, IDC_ARCHIVE, BST_UNCHECKED}, {40043, IDC_HIDDEN, BST_CHECKED},
+    {40044, IDC_HIDDEN, BST_INDETERMINATE}, {40045, IDC_HIDDEN, BST_UNCHECKED},
+    {40046, IDC_SYSTEM, BST_CHECKED},    {40047, IDC_SYSTEM, BST_INDETERMINATE},
+    {40048, IDC_SYSTEM, BST_UNCHECKED},  {40049, IDC_READONLY, BST_CHECKED},
+    {40050, IDC_READONLY, BST_INDETERMINATE}, {40051, IDC_READONLY, BST_UNCHECKED},
+};
+const MenuCommand kRowCommands[] = {
+    {40060, IDC_CREATION_ON, BST_CHECKED},   {40061, IDC_CREATION_ON, BST_UNCHECKED},
+    {40062, IDC_LASTWRITE_ON, BST_CHECKED},  {40063, IDC_LASTWRITE_ON, BST_UNCHECKED},
+    {40064, IDC_LASTACCESS_ON, BST_CHECKED}, {40065, IDC_LASTACCESS_ON, BST_UNCHECKED},
+};
+
+// Which submenu of the check box menus belongs to which box.
+struct CheckBoxMenu {
+  int controlId;
+  int submenu;
+};
+const CheckBoxMenu kCheckBoxMenus[] = {
+    {IDC_ARCHIVE, 0},     {IDC_HIDDEN, 1},       {IDC_SYSTEM, 2},        {IDC_READONLY, 3},
+    {IDC_CREATION_ON, 4}, {IDC_LASTWRITE_ON, 5}, {IDC_LASTACCESS_ON, 6},
+};
+
+// Rows in the order in which the switches are re-evaluated.
+const int kEditabilityOrder[] = {0, 2, 1};
+
+template <typename Row, size_t N>
+const Row* FindById(const Row (&rows)[N], int Row::*field, int id) {
+  for (const Row& row : rows)
+    if (row.*field == id) return &row;
+  return nullptr;
+}
+
+JobSettings* RecordOf(HWND dialog) {
+  return static_cast<JobSettings*>(GetPropA(dialog, PROP_DIALOGPARAM));
+}
+
+int32_t SelectedFilterKind(HWND dialog) {
+  HWND combo = GetDlgItem(dialog, IDC_FILTER_KIND);
+  LRESULT selection = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+  return static_cast<int32_t>(SendMessageA(combo, CB_GETITEMDATA, selection, 0));
+}
+
+void CopyTimestampRow(HWND dialog, int toDate, int toTime, int fromDate, int fromTime) {
+  char text[1024];
+  GetDlgItemTextA(dialog, fromDate, text, sizeof text);
+  SetTextIfChanged(GetDlgItem(dialog, toDate), text);
+  GetDlgItemTextA(dialog, fromTime, text, sizeof text);
+  SetTextIfChanged(GetDlgItem(dialog, toTime), text);
+}
+
+void UpdateRowEditability(HWND dialog) {
+  for (int index : kEditabilityOrder) {
+    const TimestampRow& row = kTimestampRows[index];
+    BOOL readOnly = IsDlgButtonChecked(dialog, row.checkBoxId) != BST_CHECKED;
+    SendDlgItemMessageA(dialog, row.dateId, EM_SETREADONLY, readOnly, 0);
+    SendDlgItemMessageA(dialog, row.timeId, EM_SETREADONLY, readOnly, 0);
+  }
+}
+
+// ---- Handlers of the command table ----
+
+INT_PTR OnOk(HWND dialog, int, int) {
+  JobSettings* old = RecordOf(dialog);
+  if (old == nullptr) return FALSE;
+  JobSettings fresh{};
+  fresh.recurse = IsDlgButtonChecked(dialog, IDC_RECURSE) == BST_CHECKED;
+  // An unreadable row has been reported; the old record stays exactly as it was.
+  if (!CollectTimestampRows(dialog, &fresh)) return FALSE;
+  CollectAttributeMasks(dialog, &fresh);
+  fresh.targets = ListCreate();
+  if (fresh.targets == nullptr) return FALSE;
+  CollectFileList(GetDlgItem(dialog, IDC_FILE_LIST), fresh.targets);
+  GetDlgItemTextA(dialog, IDC_FILTER_PATTERN, fresh.filterPattern, sizeof fresh.filterPattern);
+  fresh.filterKind = SelectedFilterKind(dialog);
+  fresh.showDialog = old->showDialog;
+  fresh.showTrayIcon = old->showTrayIcon;
+  TargetList* oldTargets = old->targets;
+  CopyJobSettings(old, &fresh);
+  DestroyTargetList(oldTargets);
+  EndDialog(dialog, 1);
+  return TRUE;
+}
+
+INT_PTR OnCancel(HWND dialog, int, int) {
+  EndDialog(dialog, 2);
+  return TRUE;
+}
+
+INT_PTR OnRowSwitch(HWND dialog, int, int) {
+  UpdateRowEditability(dialog);
+  return TRUE;
+}
+
+INT_PTR OnCopyButton(HWND dialog, int id, int) {
+  const CopyButton* copy = FindById(kCopyButtons, &CopyButton::buttonId, id);
+  if (copy) CopyTimestampRow(dialog, copy->toDate, copy->toTime, copy->fromDate, copy->fromTime);
+  return TRUE;
+}
+
+INT_PTR OnFilterKind(HWND dialog, int, int notification) {
+  if (notification != CBN_SELCHANGE) return FALSE;
+  HWND tooltip = static_cast<HWND>(GetPropA(dialog, PROP_DIALOGTOOLTIPCTRL));
+  HWND pattern = GetDlgItem(dialog, IDC_FILTER_PATTERN);
+  if (tooltip) RemoveTool(tooltip, TTF_IDISHWND | TTF_SUBCLASS, dialog, pattern);
+  const FilterKindEntry* entry = FilterKindEntryOf(SelectedFilterKind(dialog));
+  if (entry == nullptr) return TRUE;  // no such kind: the field keeps its state, without help
+  EnableDialogItem(dialog, IDC_FILTER_PATTERN, entry->kind != FILTER_NONE);
+  if (tooltip)
+    AddDialogItemTool(tooltip, TTF_SUBCLASS, dialog, dialog, IDC_FILTER_PATTERN, entry->help);
+  return TRUE;
+}
+
+INT_PTR OnFilterPattern(HWND dialog, int, int notification) {
+  if (notification != EN_CHANGE) return FALSE;
+  EnableDialogItem(dialog, IDC_FILTER_LABEL,
+                   GetDialogItemTextLength(dialog, IDC_FILTER_PATTERN) > 0);
+  return TRUE;
+}
+
+INT_PTR OnDeleteEntries(HWND dialog, int, int) {
+  DeleteSelectedEntries(dialog);
+  return TRUE;
+}
+
+INT_PTR OnAttributeCommand(HWND dialog, int id, int) {
+  const MenuCommand* command = FindById(kAttributeCommands, &MenuCommand::commandId, id);
+  if (command) CheckDlgButton(dialog, command->controlId, command->state);
+  return TRUE;
+}
+
+INT_PTR OnRowCommand(HWND dialog, int id, int) {
+  const MenuCommand* command = FindById(kRowCommands, &MenuCommand::commandId, id);
+  if (command) SetTimestampRowEnabled(dialog, command->controlId, command->state == BST_CHECKED);
+  return TRUE;
+}
+
+struct CommandRow {
+  int firstId;
+  int lastId;
+  INT_PTR (*handler)(HWND dialog, int id, int notification);
+};
+const CommandRow kCommands[] = {
+    {IDOK, IDOK, OnOk},
+    {IDCANCEL, IDCANCEL, OnCancel},
+    {IDC_CREATION_ON, IDC_LASTACCESS_ON, OnRowSwitch},
+    {IDC_COPY_FIRST, IDC_COPY_LAST, OnCopyButton},
+    {IDC_FILTER_KIND, IDC_FILTER_KIND, OnFilterKind},
+    {IDC_FILTER_PATTERN, IDC_FILTER_PATTERN, OnFilterPattern},
+    {IDM_DELETE_ENTRIES, IDM_DELETE_ENTRIES, OnDeleteEntries},
+    {IDM_ATTRIBUTE_FIRST, IDM_ATTRIBUTE_LAST, OnAttributeCommand},
+    {IDM_ROW_FIRST, IDM_ROW_LAST, OnRowCommand},
+};
+
+// ---- System-menu items ----
+
+INT_PTR OnTopmost(HWND dialog) {
+  SetTopmost(dialog, !IsTopmost(dialog));
+  return TRUE;
+}
+
+INT_PTR OnResetAttributes(HWND dialog) {
+  if (const JobSettings* record = RecordOf(dialog))
+    ShowAttributeStates(dialog, record->andMask, record->orMask);
+  return TRUE;
+}
+
+INT_PTR OnResetTimestamps(HWND dialog) {
+  if (const JobSettings* record = RecordOf(dialog)) LoadTimestampRows(dialog, record);
+  return TRUE;
+}
+
+INT_PTR OnAbout(HWND) { return TRUE; }
+INT_PTR OnRegisterShortcut(HWND) { return TRUE; }
+
+struct SysCommandRow {
+  int id;
+  INT_PTR (*handler)(HWND dialog);
+};
+const SysCommandRow kSysCommands[] = {
+    {IDM_ABOUT, OnAbout},
+    {IDM_TOPMOST, OnTopmost},
+    {IDM_RESET_ATTRIBUTES, OnResetAttributes},
+    {IDM_RESET_TIMESTAMPS, OnResetTimestamps},
+    {IDM_REGISTER_SENDTO, OnRegisterShortcut},
+    {IDM_REGISTER_DESKTOP, OnRegisterShortcut},
+};
+
+void CheckMenuCommands(HWND dialog, HMENU menu, const MenuCommand* commands, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    bool checked = static_cast<int>(IsDlgButtonChecked(dialog, commands[i].controlId)) ==
+                   commands[i].state;
+    CheckMenuItemIf(checked, menu, commands[i].commandId, MF_BYCOMMAND);
+  }
+}
+
+}  // namespace
+
+INT_PTR OnMainDialogCommand(HWND dialog, int id, int notification) {
+  for (const CommandRow& row : kCommands)
+    if (id >= row.firstId && id <= row.lastId) return row.handler(dialog, id, notification);
+  return FALSE;
+}
+
+INT_PTR OnMainDialogSysCommand(HWND dialog, int id) {
+  for (const SysCommandRow& row : kSysCommands)
+    if (row.id == id) return row.handler(dialog);
+  return FALSE;
+}
+
+INT_PTR OnMainDialogInitMenuPopup(HWND dialog, HMENU menu) {
+  CheckMenuCommands(dialog, menu, kAttributeCommands,
+                    sizeof kAttributeCommands / sizeof kAttributeCommands[0]);
+  CheckMenuCommands(dialog, menu, kRowCommands, sizeof kRowCommands / sizeof kRowCommands[0]);
+  CheckMenuItemIf(IsTopmost(dialog), menu, IDM_TOPMOST, MF_BYCOMMAND);
+  return TRUE;
+}
+
+void OpenCheckBoxMenu(HWND dialog, int controlId, HWND button, LPARAM packedPoint) {
+  const CheckBoxMenu* entry = FindById(kCheckBoxMenus, &CheckBoxMenu::controlId, controlId);
+  if (entry == nullptr) return;
+  POINT point = {static_cast<short>(LOWORD(packedPoint)), static_cast<short>(HIWORD(packedPoint))};
+  RECT exclude;
+  GetWindowRect(button, &exclude);
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
+  ShowMenuResource(point, instance, IDM_ATTRIBUTE_MENU, entry->submenu, dialog,
+                   TPM_RIGHTBUTTON | TPM_VERTICAL, &exclude);
+}

@@ -1,0 +1,140 @@
+// Timestamp rows of the main dialog (see timestamp_rows.h). The dialog works in local wall-clock
+// time throughout: the record already holds local times, so no zone conversion happens here.
+#include "dialog/timestamp_rows.h"
+
+#include <cstring>
+
+#include "app/local_time.h"
+#include "controls/window_helpers.h"
+#include "dialog/date_text.h"
+#include "dialog/dialog_ids.h"
+#include "text/bounded.h"
+
+const TimestampRow kTimestampRows[3] = {
+    {"作成日時", IDC_CREATION_ON, IDC_CREATION_DATE, IDC_CREATION_TIME, &JobSettings::creation},
+    {"更新日時", IDC_LASTWRITE_ON, IDC_LASTWRITE_DATE, IDC_LASTWRITE_TIME,
+     &JobSettings::lastWrite},
+    {"ｱｸｾｽ日時", IDC_LASTACCESS_ON, IDC_LASTACCESS_DATE, IDC_LASTACCESS_TIME,
+     &JobSettings::lastAccess},
+};
+
+namespace {
+
+const int kFieldTextSize = 1024;
+const UINT kMessageIconBits = 0x70;
+
+const TimestampRow* RowOfCheckBox(int checkBoxId) {
+  for (const TimestampRow& row : kTimestampRows)
+    if (row.checkBoxId == checkBoxId) return &row;
+  return nullptr;
+}
+
+CalendarParts PartsOf(const SYSTEMTIME& time) {
+  return CalendarParts{time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond};
+}
+
+bool ScanField(HWND dialog, int id, char separator, int16_t numbers[3]) {
+  char text[DATE_TEXT_SIZE] = "";
+  GetDlgItemTextA(dialog, id, text, sizeof text);
+  return ScanThreeNumbers(text, separator, numbers);
+}
+
+}  // namespace
+
+void SetTextIfChanged(HWND control, const char* text) {
+  char current[kFieldTextSize] = "";
+  GetWindowTextA(control, current, sizeof current);
+  if (std::strcmp(current, text) != 0) SetWindowTextA(control, text);
+}
+
+void ShowSystemTime(HWND dialog, int dateId, int timeId, const SYSTEMTIME& time) {
+  char date[DATE_TEXT_SIZE];
+  char clock[DATE_TEXT_SIZE];
+  FormatDateText(date, PartsOf(time));
+  FormatTimeText(clock, PartsOf(time));
+  SetTextIfChanged(GetDlgItem(dialog, dateId), date);
+  SetTextIfChanged(GetDlgItem(dialog, timeId), clock);
+}
+
+void ShowFileTime(HWND dialog, int dateId, int timeId, const FILETIME& time) {
+  // A time the kernel cannot convert shows as the clamped zero value, never as stack garbage.
+  SYSTEMTIME parts = {};
+  FileTimeToSystemTime(&time, &parts);
+  ShowSystemTime(dialog, dateId, timeId, parts);
+}
+
+void ShowNowTime(HWND dialog, int dateId, int timeId) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  ShowSystemTime(dialog, dateId, timeId, now);
+}
+
+bool ParseDateTimeFields(HWND dialog, int dateId, int timeId, SYSTEMTIME* time) {
+  std::memset(time, 0, sizeof *time);
+  int16_t date[3];
+  int16_t clock[3];
+  if (!ScanField(dialog, dateId, '-', date) || !ScanField(dialog, timeId, ':', clock))
+    return false;
+  time->wYear = static_cast<WORD>(date[0]);
+  time->wMonth = static_cast<WORD>(date[1]);
+  time->wDay = static_cast<WORD>(date[2]);
+  time->wHour = static_cast<WORD>(clock[0]);
+  time->wMinute = static_cast<WORD>(clock[1]);
+  time->wSecond = static_cast<WORD>(clock[2]);
+  return true;
+}
+
+bool SetTimestampRowEnabled(HWND dialog, int checkBoxId, bool on) {
+  const TimestampRow* row = RowOfCheckBox(checkBoxId);
+  if (row == nullptr) return false;
+  CheckDlgButton(dialog, row->checkBoxId, on ? BST_CHECKED : BST_UNCHECKED);
+  SendDlgItemMessageA(dialog, row->dateId, EM_SETREADONLY, !on, 0);
+  SendDlgItemMessageA(dialog, row->timeId, EM_SETREADONLY, !on, 0);
+  return true;
+}
+
+void LoadTimestampRows(HWND dialog, const JobSettings* record) {
+  ShowNowTime(dialog, IDC_NOW_DATE, IDC_NOW_TIME);
+  for (const TimestampRow& row : kTimestampRows) {
+    const TimestampEntry& entry = record->*row.entry;
+    SetTimestampRowEnabled(dialog, row.checkBoxId, entry.enabled);
+    ShowFileTime(dialog, row.dateId, row.timeId, ToFileTime(entry.time));
+  }
+}
+
+bool CollectTimestampRows(HWND dialog, JobSettings* record) {
+  for (const TimestampRow& row : kTimestampRows) {
+    TimestampEntry& entry = record->*row.entry;
+    entry.enabled = IsDlgButtonChecked(dialog, row.checkBoxId) == BST_CHECKED;
+    if (!entry.enabled) continue;
+    SYSTEMTIME parts;
+    FILETIME time;
+    if (ParseDateTimeFields(dialog, row.dateId, row.timeId, &parts) &&
+        SystemTimeToFileTime(&parts, &time)) {
+      entry.time = ToFileTimeValue(time);
+      continue;
+    }
+    ReportDateTimeError(dialog, row.label);
+    ShowFileTime(dialog, row.dateId, row.timeId, ToFileTime(entry.time));
+    FocusDialogItem(dialog, row.dateId);
+    return false;
+  }
+  return true;
+}
+
+void ReportDateTimeError(HWND dialog, const char* label) {
+  char caption[35];
+  char text[107];
+  FormatBounded(caption, sizeof caption, "項目 [%s] の読み込みエラー", label);
+  FormatBounded(text, sizeof text,
+                "項目 [%s] を読み込むことができませんでした。\n"
+                "日時は \"yyyy-mm-dd HH:MM:SS\" 形式で指定してください。",
+                label);
+  ShowMessageBox(dialog, caption, text, MB_OK);
+}
+
+int ShowMessageBox(HWND owner, const char* caption, const char* text, UINT type) {
+  // The sound of the box's icon: the warning, error, question and information bits.
+  MessageBeep(type & kMessageIconBits);
+  return MessageBoxA(owner, text, caption, type);
+}

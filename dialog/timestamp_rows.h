@@ -1,0 +1,31 @@
+// The three timestamp rows of the main dialog (switch, date field, time field) and the now
+// fields above them: showing a record's times, switching rows, and reading them back.
+#pragma once
+
+#include <windows.h>
+
+#include "app/job_settings.h"
+
+struct TimestampRow {
+  const char* label;  // names the row in the error message
+  int checkBoxId;
+  int dateId;
+  int timeId;
+  TimestampEntry JobSettings::*entry;
+};
+
+extern const TimestampRow kTimestampRows[3];
+
+// Writes the text only when it differs, so that an unchanged field keeps caret and selection.
+void SetTextIfChanged(HWND control, const char* text);
+void ShowSystemTime(HWND dialog, int dateId, int timeId, const SYSTEMTIME& time);
+void ShowFileTime(HWND dialog, int dateId, int timeId, const FILETIME& time);
+void ShowNowTime(HWND dialog, int dateId, int timeId);
+bool ParseDateTimeFields(HWND dialog, int dateId, int timeId, SYSTEMTIME* time);
+bool SetTimestampRowEnabled(HWND dialog, int checkBoxId, bool on);
+void LoadTimestampRows(HWND dialog, const JobSettings* record);
+// Into a zero-filled record; false, with the message shown and the offending row reset and
+// focused, when an enabled row cannot be read.
+bool CollectTimestampRows(HWND dialog, JobSettings* record);
+void ReportDateTimeError(HWND dialog, const char* label);
+int ShowMessageBox(HWND owner, const char* caption, const char* text, UINT type);

@@ -1,0 +1,384 @@
+// The real main dialog, opened modeless from the program's own template and procedure: what it
+// shows of a record, its window behaviour, the timestamp fields and the file list.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/job_settings.h"
+#include "app/local_time.h"
+#include "controls/drag_list.h"
+#include "dialog/dialog_ids.h"
+#include "dialog/file_list.h"
+#include "dialog/main_dialog.h"
+#include "dialog/resource_ids.h"
+#include "dialog/timestamp_rows.h"
+#include "support/message_box_closer.h"
+#include "support/shell_drop.h"
+#include "support/temp_folder.h"
+#include "tests/dialog/dialog_test_support.h"
+
+namespace {
+
+using dialogtest::DialogFixture;
+using dialogtest::LocalValue;
+
+const int kAttributeIds[4] = {IDC_ARCHIVE, IDC_HIDDEN, IDC_SYSTEM, IDC_READONLY};
+
+class MainDialogTest : public DialogFixture {};
+
+TEST_F(MainDialogTest, ShowsTheRecordItWasGiven) {
+  const struct {
+    uint32_t andMask, orMask;
+    int32_t filterKind;
+    bool recurse;
+    UINT boxes[4];  // archive, hidden, system, read-only
+    const char* kind;
+  } cases[] = {
+      {0, 0, FILTER_NONE, false, {BST_UNCHECKED, BST_UNCHECKED, BST_UNCHECKED, BST_UNCHECKED},
+       "なし"},
+      {0x27, 0x27, FILTER_WILDCARD, true, {BST_CHECKED, BST_CHECKED, BST_CHECKED, BST_CHECKED},
+       "ワイルドカード"},
+      {0x21, 0x27, FILTER_REGEX, false,
+       {BST_CHECKED, BST_INDETERMINATE, BST_INDETERMINATE, BST_CHECKED}, "正規表現"},
+      {0x02, 0x00, 12345, true, {BST_UNCHECKED, BST_UNCHECKED, BST_UNCHECKED, BST_UNCHECKED},
+       "なし"},
+  };
+  for (const auto& c : cases) {
+    record_.andMask = c.andMask;
+    record_.orMask = c.orMask;
+    record_.filterKind = c.filterKind;
+    record_.recurse = c.recurse;
+    std::strcpy(record_.filterPattern, "*.txt");
+    Open();
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(c.boxes[i], IsDlgButtonChecked(dialog_, kAttributeIds[i])) << c.kind << " " << i;
+    EXPECT_EQ(c.recurse ? BST_CHECKED : BST_UNCHECKED, IsDlgButtonChecked(dialog_, IDC_RECURSE));
+    EXPECT_EQ(c.kind, ComboText(IDC_FILTER_KIND));
+    // The pattern is not shown, and field and label wait for a change of kind or pattern.
+    EXPECT_EQ("", Text(IDC_FILTER_PATTERN));
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_FILTER_PATTERN)));
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_FILTER_LABEL)));
+    Close();
+  }
+}
+
+TEST_F(MainDialogTest, TimestampRowsShowLocalTimesAndRoundTrip) {
+  record_.creation = TimestampEntry{true, LocalValue(2006, 1, 2, 3, 4, 5)};
+  record_.lastWrite = TimestampEntry{false, LocalValue(1999, 12, 31, 23, 59, 58)};
+  record_.lastAccess = TimestampEntry{true, {0, 0}};
+  Open();
+  const struct {
+    int check, date, time;
+    UINT checked;
+    const char* dateText;
+    const char* timeText;
+  } rows[] = {
+      {IDC_CREATION_ON, IDC_CREATION_DATE, IDC_CREATION_TIME, BST_CHECKED, "2006-01-02",
+       "03:04:05"},
+      {IDC_LASTWRITE_ON, IDC_LASTWRITE_DATE, IDC_LASTWRITE_TIME, BST_UNCHECKED, "1999-12-31",
+       "23:59:58"},
+      {IDC_LASTACCESS_ON, IDC_LASTACCESS_DATE, IDC_LASTACCESS_TIME, BST_CHECKED, "1601-01-01",
+       "00:00:00"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(row.checked, IsDlgButtonChecked(dialog_, row.check)) << row.dateText;
+    EXPECT_EQ(row.dateText, Text(row.date));
+    EXPECT_EQ(row.timeText, Text(row.time));
+    EXPECT_EQ(row.checked != BST_CHECKED, ReadOnly(row.date)) << row.dateText;
+    EXPECT_EQ(row.checked != BST_CHECKED, ReadOnly(row.time)) << row.dateText;
+  }
+  JobSettings collected{};
+  ASSERT_TRUE(CollectTimestampRows(dialog_, &collected));
+  EXPECT_TRUE(collected.creation.enabled);
+  EXPECT_EQ(record_.creation.time.low, collected.creation.time.low);
+  EXPECT_EQ(record_.creation.time.high, collected.creation.time.high);
+  EXPECT_FALSE(collected.lastWrite.enabled);  // a row that is off is never read
+  EXPECT_EQ(0u, collected.lastWrite.time.low | collected.lastWrite.time.high);
+}
+
+TEST_F(MainDialogTest, DateFieldsFollowTheScanRulesAndTheCalendar) {
+  Open();
+  SetTimestampRowEnabled(dialog_, IDC_CREATION_ON, true);
+  const struct {
+    const char* date;
+    const char* time;
+    bool accepted;
+    FileTimeValue value;
+  } cases[] = {
+      {"2006-1-2", "3:4:5", true, LocalValue(2006, 1, 2, 3, 4, 5)},
+      {" 2006-01-02", "23:59:59", true, LocalValue(2006, 1, 2, 23, 59, 59)},
+      {"2006-01-02 12:00", "00:00:00", true, LocalValue(2006, 1, 2, 0, 0, 0)},
+      {"2004-02-29", "00:00:00", true, LocalValue(2004, 2, 29, 0, 0, 0)},
+      {"2006/01/02", "00:00:00", false, {}},
+      {"2006-01", "00:00:00", false, {}},
+      {"2006-02-30", "00:00:00", false, {}},
+      {"1600-01-01", "00:00:00", false, {}},  // the lowest year the fields show
+      {"2006-04-31", "00:00:00", false, {}},
+      {"2006-13-01", "00:00:00", false, {}},
+      {"2006-01-02", "24:00:00", false, {}},
+      {"2006-01-02", "65536:0:0", false, {}},
+  };
+  MessageBoxCloser closer(dialog_);
+  size_t reported = 0;
+  for (const auto& c : cases) {
+    SetDlgItemTextA(dialog_, IDC_CREATION_DATE, c.date);
+    SetDlgItemTextA(dialog_, IDC_CREATION_TIME, c.time);
+    JobSettings collected{};
+    EXPECT_EQ(c.accepted, CollectTimestampRows(dialog_, &collected)) << c.date << " " << c.time;
+    if (c.accepted) {
+      EXPECT_EQ(c.value.low, collected.creation.time.low) << c.date;
+      EXPECT_EQ(c.value.high, collected.creation.time.high) << c.date;
+    } else {
+      ++reported;
+    }
+  }
+  EXPECT_EQ(reported, closer.Seen().size());
+}
+
+TEST_F(MainDialogTest, AnUnreadableRowIsReportedResetAndFocused) {
+  Open();
+  SetTimestampRowEnabled(dialog_, IDC_CREATION_ON, true);
+  SetTimestampRowEnabled(dialog_, IDC_LASTACCESS_ON, true);
+  SetDlgItemTextA(dialog_, IDC_CREATION_DATE, "2006-02-30");
+  SetDlgItemTextA(dialog_, IDC_LASTACCESS_DATE, "later row");
+  JobSettings collected{};
+  std::vector<SeenMessageBox> seen;
+  {
+    MessageBoxCloser closer(dialog_);
+    EXPECT_FALSE(CollectTimestampRows(dialog_, &collected));
+    seen = closer.Seen();
+  }
+  ASSERT_EQ(1u, seen.size());
+  EXPECT_EQ("項目 [作成日時] の読み込みエラー", seen[0].caption);
+  EXPECT_EQ("項目 [作成日時] を読み込むことができませんでした。\n"
+            "日時は \"yyyy-mm-dd HH:MM:SS\" 形式で指定してください。",
+            seen[0].text);
+  EXPECT_EQ("1601-01-01", Text(IDC_CREATION_DATE));
+  EXPECT_EQ("00:00:00", Text(IDC_CREATION_TIME));
+  EXPECT_EQ(Item(IDC_CREATION_DATE), GetFocus());
+  EXPECT_EQ("later row", Text(IDC_LASTACCESS_DATE));
+}
+
+TEST_F(MainDialogTest, ClockShowsTheLocalTimeAndUnchangedTextIsNotRewritten) {
+  Open();
+  // The second may turn between reading the clock and the tick: try until both agree.
+  bool agreed = false;
+  for (int attempt = 0; attempt < 5 && !agreed; ++attempt) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    SendMessageA(dialog_, WM_TIMER, MAIN_DIALOG_CLOCK_TIMER, 0);
+    char date[16], time[16];
+    wsprintfA(date, "%04d-%02d-%02d", now.wYear, now.wMonth, now.wDay);
+    wsprintfA(time, "%02d:%02d:%02d", now.wHour, now.wMinute, now.wSecond);
+    agreed = Text(IDC_NOW_DATE) == date && Text(IDC_NOW_TIME) == time;
+  }
+  EXPECT_TRUE(agreed);
+
+  HWND field = Item(IDC_CREATION_DATE);
+  SetWindowTextA(field, "2006-01-02");
+  SendMessageA(field, EM_SETSEL, 2, 5);
+  SetTextIfChanged(field, "2006-01-02");
+  DWORD start = 0, end = 0;
+  SendMessageA(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(2u, start);
+  EXPECT_EQ(5u, end);
+  SetTextIfChanged(field, "2007-01-02");
+  EXPECT_EQ("2007-01-02", Text(IDC_CREATION_DATE));
+}
+
+TEST_F(MainDialogTest, MovesByItsClientAreaAndResizesOnlyVertically) {
+  Open();
+  RECT frame;
+  GetWindowRect(dialog_, &frame);
+  RECT client;
+  GetClientRect(dialog_, &client);
+  POINT origin = {0, 0};
+  ClientToScreen(dialog_, &origin);
+  int midX = (frame.left + frame.right) / 2;
+  int midY = (frame.top + frame.bottom) / 2;
+  const struct {
+    POINT point;
+    LRESULT expected;
+  } cases[] = {
+      {{origin.x + 2, origin.y + client.bottom - 2}, HTCAPTION},  // bare client area
+      {{frame.left, midY}, HTBORDER},
+      {{frame.right - 1, midY}, HTBORDER},
+      {{frame.left, frame.top}, HTTOP},
+      {{frame.right - 1, frame.top}, HTTOP},
+      {{frame.left, frame.bottom - 1}, HTBOTTOM},
+      {{frame.right - 1, frame.bottom - 1}, HTBOTTOM},
+      {{midX, frame.bottom - 1}, HTBOTTOM},  // not in the table: the platform's own answer
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(c.expected, SendMessageA(dialog_, WM_NCHITTEST, 0,
+                                       MAKELPARAM(c.point.x, c.point.y)))
+        << c.point.x << "," << c.point.y;
+
+  int width = frame.right - frame.left;
+  int height = frame.bottom - frame.top;
+  MINMAXINFO limits = {};
+  limits.ptMaxTrackSize = {5000, 5000};
+  SendMessageA(dialog_, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  EXPECT_EQ(width, limits.ptMinTrackSize.x);
+  EXPECT_EQ(height, limits.ptMinTrackSize.y);
+  EXPECT_EQ(width, limits.ptMaxTrackSize.x);
+  EXPECT_EQ(5000, limits.ptMaxTrackSize.y);
+
+  int listHeight = Height(Item(IDC_FILE_LIST));
+  SetWindowPos(dialog_, nullptr, 0, 0, width, height + 60, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(listHeight + 60, Height(Item(IDC_FILE_LIST)));
+  ShowWindow(dialog_, SW_MINIMIZE);
+  ShowWindow(dialog_, SW_RESTORE);
+  EXPECT_EQ(listHeight + 60, Height(Item(IDC_FILE_LIST)));
+  SetWindowPos(dialog_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(listHeight, Height(Item(IDC_FILE_LIST)));
+}
+
+TEST_F(MainDialogTest, SystemMenuToolsAndSelfCopyButtons) {
+  Open();
+  HMENU system = GetSystemMenu(dialog_, FALSE);
+  int maximize = -1;
+  for (int i = 0; i < GetMenuItemCount(system); ++i)
+    if (GetMenuItemID(system, i) == SC_MAXIMIZE) maximize = i;
+  ASSERT_GE(maximize, 0);
+  const struct {
+    UINT id;
+    const char* text;
+  } items[] = {
+      {IDM_TOPMOST, "常に最前面に表示(&T)"},
+      {0, ""},
+      {IDM_RESET_ATTRIBUTES, "属性指定を初期値に戻す(&B)"},
+      {IDM_RESET_TIMESTAMPS, "日時指定を初期値に戻す(&D)"},
+      {0, ""},
+      {static_cast<UINT>(-1), "ショートカットの登録(&L)"},
+      {0, ""},
+      {IDM_ABOUT, "About(&A)"},
+  };
+  for (int i = 0; i < 8; ++i) {
+    char text[64] = "";
+    GetMenuStringA(system, maximize + 1 + i, text, sizeof text, MF_BYPOSITION);
+    EXPECT_EQ(items[i].id, GetMenuItemID(system, maximize + 1 + i)) << i;
+    EXPECT_EQ(std::string(items[i].text), text) << i;
+  }
+  HMENU shortcuts = GetSubMenu(system, maximize + 6);
+  ASSERT_NE(nullptr, shortcuts);
+  EXPECT_EQ(static_cast<UINT>(IDM_REGISTER_SENDTO), GetMenuItemID(shortcuts, 0));
+  EXPECT_EQ(static_cast<UINT>(IDM_REGISTER_DESKTOP), GetMenuItemID(shortcuts, 1));
+
+  HWND tooltip = static_cast<HWND>(GetPropA(dialog_, PROP_DIALOGTOOLTIPCTRL));
+  ASSERT_NE(nullptr, tooltip);
+  EXPECT_EQ(14, SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0));
+  EXPECT_EQ(0xFFFF, SendMessageA(tooltip, TTM_GETMAXTIPWIDTH, 0, 0));
+  EXPECT_EQ(dialogtest::ToolText(tooltip, dialog_, Item(IDC_FILTER_KIND)),
+            "フィルタの種類を選択してください");
+
+  for (int id : {IDC_CREATION_FROM_CREATION, IDC_LASTWRITE_FROM_LASTWRITE}) {
+    EXPECT_FALSE(IsWindowEnabled(Item(id))) << id;
+    EXPECT_FALSE(GetWindowLongPtrA(Item(id), GWL_STYLE) & WS_TABSTOP) << id;
+  }
+  // The first tab stop takes the focus.
+  EXPECT_EQ(Item(IDC_ARCHIVE), GetFocus());
+}
+
+class FileListTest : public DialogFixture {
+ protected:
+  TempFolder folder_;
+};
+
+TEST_F(FileListTest, FilledFromTheTargetsWithTheHeaderFirst) {
+  std::string file = folder_.MakeFile("B file.txt");
+  std::string sub = folder_.MakeFolder("A Sub");
+  AddTarget(record_.targets, file.c_str());
+  AddTarget(record_.targets, sub.c_str());
+  AddTarget(record_.targets, folder_.Join("missing.txt").c_str());
+  AddTarget(record_.targets, file.c_str());  // twice in the record, once in the list
+  Open();
+  EXPECT_EQ(dialogtest::Lower(std::vector<std::string>{FILE_LIST_HEADER, sub + "\\", file}),
+            dialogtest::Lower(Entries()));
+  // The shell's form of the path, not the record's lower-case copy.
+  EXPECT_NE(std::string::npos, Entries()[2].find("B file.txt")) << Entries()[2];
+}
+
+TEST_F(FileListTest, DropsAddFilesFoldersAndShortcutTargetsOnce) {
+  std::string file = folder_.MakeFile("Plain.txt");
+  std::string sub = folder_.MakeFolder("Folder");
+  std::string target = folder_.MakeFile("Target.txt");
+  std::string gone = folder_.MakeFile("Gone.txt");
+  std::string toTarget = folder_.Join("to target.lnk");
+  std::string toGone = folder_.Join("to gone.lnk");
+  ASSERT_TRUE(MakeShortcut(toTarget, target));
+  ASSERT_TRUE(MakeShortcut(toGone, gone));
+  DeleteFileA(gone.c_str());
+  Open();
+  std::string upper = file;
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  HDROP drop = MakeDrop({file, sub, toTarget, toGone, upper, folder_.Join("missing.txt")});
+  ASSERT_EQ(6u, DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0));
+  SendMessageA(Item(IDC_FILE_LIST), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+  EXPECT_EQ(dialogtest::Lower(
+                std::vector<std::string>{FILE_LIST_HEADER, sub + "\\", file, target, toGone}),
+            dialogtest::Lower(Entries()));
+  // A second drop of the same names in any letter case adds nothing.
+  SendMessageA(Item(IDC_FILE_LIST), WM_DROPFILES,
+               reinterpret_cast<WPARAM>(MakeDrop({upper, toTarget})), 0);
+  EXPECT_EQ(5u, Entries().size());
+}
+
+TEST_F(FileListTest, DeleteRemovesSelectedPathsButNeverTheHeader) {
+  for (const char* name : {"a.txt", "b.txt", "c.txt"})
+    AddTarget(record_.targets, folder_.MakeFile(name).c_str());
+  Open();
+  HWND list = Item(IDC_FILE_LIST);
+  auto selectOnly = [list](std::vector<int> indices) {
+    SendMessageA(list, LB_SETSEL, FALSE, -1);
+    for (int index : indices) SendMessageA(list, LB_SETSEL, TRUE, index);
+  };
+  auto press = [list](WPARAM key) {
+    SendMessageA(list, WM_KEYDOWN, key, 0);
+    SendMessageA(list, WM_KEYUP, key, 0);
+  };
+  selectOnly({0});
+  press(VK_DELETE);
+  EXPECT_EQ(4u, Entries().size());
+  selectOnly({1});
+  press(VK_BACK);  // the list's own Backspace deletion never runs here
+  EXPECT_EQ(4u, Entries().size());
+  EXPECT_EQ((std::vector<int>{1}), GetSelectedEntries(list));
+  selectOnly({0, 1, 3});
+  EXPECT_EQ((std::vector<int>{1, 3}), GetSelectedEntries(list));
+  press(VK_DELETE);
+  EXPECT_EQ(dialogtest::Lower(std::vector<std::string>{FILE_LIST_HEADER, folder_.Join("b.txt")}),
+            dialogtest::Lower(Entries()));
+  // Neither Alt+arrow nor a drag moves an entry in the sorted list.
+  SendMessageA(list, LB_SETCURSEL, 1, 0);
+  SendMessageA(list, WM_SYSKEYDOWN, VK_UP, 0x20000000);
+  EXPECT_EQ(FILE_LIST_HEADER, Entries()[0]);
+}
+
+TEST_F(FileListTest, CollectedInReverseSortedOrderWithoutVanishedEntries) {
+  std::string b = folder_.MakeFile("B.txt");
+  std::string a = folder_.MakeFile("a.txt");
+  std::string c = folder_.MakeFile("c.txt");
+  std::string sub = folder_.MakeFolder("D");
+  for (const std::string& path : {b, a, c, sub}) AddTarget(record_.targets, path.c_str());
+  Open();
+  DeleteFileA(c.c_str());
+  TargetList* collected = ListCreate();
+  CollectFileList(Item(IDC_FILE_LIST), collected);
+  std::vector<std::string> paths;
+  for (int i = 0; i < collected->count; ++i) paths.push_back(TargetAt(collected, i));
+  DestroyTargetList(collected);
+  EXPECT_EQ((std::vector<std::string>{dialogtest::Lower(sub) + "\\", dialogtest::Lower(b),
+                                      dialogtest::Lower(a)}),
+            paths);
+}
+
+}  // namespace
