@@ -81,6 +81,23 @@ build_cross() {
   if [ $# -gt 0 ]; then cmake --build "$BUILD_WIN" --target "$@"; else cmake --build "$BUILD_WIN"; fi
 }
 
+# A sample folder with files and a subfolder of mixed attributes, made afresh under DIR with the
+# test probe (PROBE); Wine and the selected architecture must be ready.
+make_demo_folder() {
+  local demo="$1" probe="$2"
+  rm -rf "$demo"
+  mkdir -p "$demo/sample/sub"
+  local name
+  for name in report.txt notes.log photo.jpg sub/inner.txt sub/readme.md; do
+    echo "sample $name" >"$demo/sample/$name"
+  done
+  touch -d '2001-02-03 04:05:06' "$demo/sample"/* "$demo/sample/sub"/*
+  wine "$probe" set 3 "$(winepath -w "$demo/sample/notes.log" 2>/dev/null)" >/dev/null   # read-only, hidden
+  wine "$probe" set 6 "$(winepath -w "$demo/sample/photo.jpg" 2>/dev/null)" >/dev/null   # hidden, system
+  wine "$probe" set 2 "$(winepath -w "$demo/sample/sub/inner.txt" 2>/dev/null)" >/dev/null  # hidden
+  wine "$probe" set 2 "$(winepath -w "$demo/sample/sub" 2>/dev/null)" >/dev/null         # hidden folder
+}
+
 # Starts Xvfb on a free display unless one is given; sets DISPLAY and XVFB_PID.
 start_display() {
   XVFB_PID=""
