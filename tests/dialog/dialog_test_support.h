@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "app/job_settings.h"
+#include "app/local_time.h"
 #include "dialog/dialog_ids.h"
 #include "dialog/main_dialog.h"
 #include "dialog/resource_ids.h"
+#include "support/temp_folder.h"
 
 namespace dialogtest {
 
@@ -28,18 +30,9 @@ inline std::vector<std::string> Lower(std::vector<std::string> texts) {
   return texts;
 }
 
-// A local wall-clock time as the record holds it.
+// A local wall-clock time as the record holds it: the calendar value with no zone applied.
 inline FileTimeValue LocalValue(int year, int month, int day, int hour, int minute, int second) {
-  SYSTEMTIME parts = {};
-  parts.wYear = static_cast<WORD>(year);
-  parts.wMonth = static_cast<WORD>(month);
-  parts.wDay = static_cast<WORD>(day);
-  parts.wHour = static_cast<WORD>(hour);
-  parts.wMinute = static_cast<WORD>(minute);
-  parts.wSecond = static_cast<WORD>(second);
-  FILETIME time = {};
-  SystemTimeToFileTime(&parts, &time);
-  return FileTimeValue{time.dwLowDateTime, time.dwHighDateTime};
+  return ToFileTimeValue(UtcTime(year, month, day, hour, minute, second));
 }
 
 inline std::string ToolText(HWND tooltip, HWND owner, HWND control) {
