@@ -28,7 +28,8 @@ bool FirstTranslation(const void* block, Translation* translation) {
   return true;
 }
 
-// A missing value reads as empty; a value is never read past the length the block gives it.
+// A missing value reads as empty. The length the platform gives for a string counts characters,
+// not bytes, so a double-byte value is copied up to its own terminator instead.
 void QueryVersionString(const void* block, const Translation& translation, const char* key,
                         char* value) {
   value[0] = 0;
@@ -38,10 +39,8 @@ void QueryVersionString(const void* block, const Translation& translation, const
     return;
   void* found = nullptr;
   UINT length = 0;
-  if (!VerQueryValueA(block, subBlock, &found, &length) || !found) return;
-  const UINT bufferSize = PATH_BUFFER_SIZE;
-  UINT bound = length < bufferSize ? length + 1 : bufferSize;
-  CopyBounded(static_cast<int>(bound), static_cast<const char*>(found), value);
+  if (!VerQueryValueA(block, subBlock, &found, &length) || !found || length == 0) return;
+  CopyBounded(PATH_BUFFER_SIZE, static_cast<const char*>(found), value);
 }
 
 bool ComposeTexts(const void* block, AboutTexts* texts) {

@@ -236,15 +236,12 @@ TEST(AboutBox, TakesTheResourceMeterOnlyFromTheSystemFolder) {
 
 TEST(ReadAboutTexts, ReadsTheFirstTranslationAndFallsBackToTheDescription) {
   TempFolder folder;
-  char program[MAX_PATH + 1] = "";
-  GetModuleFileNameA(nullptr, program, sizeof program);
   struct Case {
     std::string path;
     bool read;
     std::string label, caption;
   } const cases[] = {
-      {program, true, "Morvane ver. 0.1B", "Morvane について"},
-      {ProgramFolder() + "\\fallback_version.dll", true, "Fallback ver. 1.0", "Fallback について"},
+      {ProgramFolder() + "\\fallback_version.dll", true, "予備の説明 ver. 1.0", "予備の説明 について"},
       {folder.MakeFile("plain.txt"), false, "", ""},
   };
   for (const Case& c : cases) {
