@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/job_settings.h"
+#include "shell/shell_open.h"
 
 extern const char PROP_DIALOGPARAM[];
 extern const char PROP_DIALOGTOOLTIPCTRL[];
@@ -32,5 +33,8 @@ void CollectAttributeMasks(HWND dialog, JobSettings* record);
 INT_PTR OnMainDialogCommand(HWND dialog, int id, int notification);
 INT_PTR OnMainDialogSysCommand(HWND dialog, int id);
 INT_PTR OnMainDialogInitMenuPopup(HWND dialog, HMENU menu);
+// What the About box's link and the shortcut commands hand their address or folder to; the
+// shell by default. Tests pass their own, so that no browser or folder window opens.
+void SetMainDialogOpener(ShellOpener opener);
 // Opens the set/unchanged/clear or change/unchanged menu of a subclassed check box.
 void OpenCheckBoxMenu(HWND dialog, int controlId, HWND button, LPARAM packedPoint);

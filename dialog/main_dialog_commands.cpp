@@ -4,6 +4,10 @@
 #include "dialog/main_dialog.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
+
+#include "about/about_dialog.h"
+#include "about/support_site.h"
 
 #include "controls/window_helpers.h"
 #include "dialog/attribute_states.h"
@@ -11,8 +15,12 @@
 #include "dialog/file_list.h"
 #include "dialog/resource_ids.h"
 #include "dialog/timestamp_rows.h"
+#include "shell/program_shortcut.h"
 
 namespace {
+
+// What the system-menu commands hand folders and addresses to.
+ShellOpener gOpener = OpenInShell;
 
 struct CopyButton {
   int buttonId;
@@ -218,8 +226,20 @@ INT_PTR OnResetTimestamps(HWND dialog) {
   return TRUE;
 }
 
-INT_PTR OnAbout(HWND) { return TRUE; }
-INT_PTR OnRegisterShortcut(HWND) { return TRUE; }
+INT_PTR OnAbout(HWND dialog) {
+  RunAboutBox(dialog, &kSupportSiteAddress, gOpener);
+  return TRUE;
+}
+
+INT_PTR OnRegisterSendTo(HWND dialog) {
+  RegisterProgramShortcut(dialog, CSIDL_SENDTO, gOpener);
+  return TRUE;
+}
+
+INT_PTR OnRegisterDesktop(HWND dialog) {
+  RegisterProgramShortcut(dialog, CSIDL_DESKTOP, gOpener);
+  return TRUE;
+}
 
 struct SysCommandRow {
   int id;
@@ -230,8 +250,8 @@ const SysCommandRow kSysCommands[] = {
     {IDM_TOPMOST, OnTopmost},
     {IDM_RESET_ATTRIBUTES, OnResetAttributes},
     {IDM_RESET_TIMESTAMPS, OnResetTimestamps},
-    {IDM_REGISTER_SENDTO, OnRegisterShortcut},
-    {IDM_REGISTER_DESKTOP, OnRegisterShortcut},
+    {IDM_REGISTER_SENDTO, OnRegisterSendTo},
+    {IDM_REGISTER_DESKTOP, OnRegisterDesktop},
 };
 
 void CheckMenuCommands(HWND dialog, HMENU menu, const MenuCommand* commands, size_t count) {
@@ -243,6 +263,8 @@ void CheckMenuCommands(HWND dialog, HMENU menu, const MenuCommand* commands, siz
 }
 
 }  // namespace
+
+void SetMainDialogOpener(ShellOpener opener) { gOpener = opener ? opener : OpenInShell; }
 
 INT_PTR OnMainDialogCommand(HWND dialog, int id, int notification) {
   for (const CommandRow& row : kCommands)

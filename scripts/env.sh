@@ -132,6 +132,16 @@ set_windows_managed() {
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$1" /f >/dev/null 2>&1
 }
 
+# Wine links a new prefix's desktop to the user's home folder. The tests put the program's
+# shortcut on the desktop and must not write into the home folder, so the prefix gets a desktop
+# folder of its own.
+own_prefix_desktop() {
+  local desktop
+  for desktop in "$WINEPREFIX"/drive_c/users/*/Desktop; do
+    if [ -L "$desktop" ]; then rm -f "$desktop" && mkdir "$desktop"; fi
+  done
+}
+
 stop_wine() {
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true

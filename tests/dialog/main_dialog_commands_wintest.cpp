@@ -9,13 +9,18 @@
 #include <string>
 #include <vector>
 
+#include <shlobj.h>
+
+#include "about/about_dialog.h"
 #include "app/job_settings.h"
 #include "controls/window_helpers.h"
 #include "dialog/dialog_ids.h"
 #include "dialog/main_dialog.h"
+#include "shell/program_shortcut.h"
 #include "support/menu_probe.h"
 #include "support/message_box_closer.h"
 #include "support/temp_folder.h"
+#include "text/paths.h"
 #include "tests/dialog/dialog_test_support.h"
 
 namespace {
@@ -349,6 +354,47 @@ TEST_F(CommandsTest, SystemMenuTopmostAndResets) {
   EXPECT_EQ("2006-05-06", Text(IDC_LASTWRITE_DATE));
   EXPECT_EQ("07:08:09", Text(IDC_LASTWRITE_TIME));
   EXPECT_NE("stale", Text(IDC_NOW_DATE));
+}
+
+std::vector<std::string> gOpened;
+void RecordOpen(const char* verb, const char* target) {
+  gOpened.push_back(std::string(verb ? verb : "") + " " + target);
+}
+
+HWND gAboutOwner = nullptr;
+void CALLBACK CloseAbout(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND about = OpenAboutBox();
+  if (!about) return;
+  KillTimer(nullptr, timer);
+  gAboutOwner = GetWindow(about, GW_OWNER);
+  PostMessageA(about, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(CommandsTest, SystemMenuRegistersTheShortcutsAndShowsTheAboutBox) {
+  Open();
+  SetMainDialogOpener(RecordOpen);
+  const struct {
+    int command;
+    int folderId;
+  } cases[] = {{IDM_REGISTER_SENDTO, CSIDL_SENDTO}, {IDM_REGISTER_DESKTOP, CSIDL_DESKTOP}};
+  for (const auto& c : cases) {
+    char folder[PATH_BUFFER_SIZE];
+    ASSERT_TRUE(GetSpecialFolderPath(nullptr, c.folderId, folder));
+    std::string shortcut = std::string(folder) + "\\win_tests.lnk";
+    DeleteFileA(shortcut.c_str());
+    gOpened.clear();
+    SendMessageA(dialog_, WM_SYSCOMMAND, c.command, 0);
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(shortcut.c_str())) << shortcut;
+    EXPECT_EQ((std::vector<std::string>{std::string("open ") + folder}), gOpened);
+    DeleteFileA(shortcut.c_str());
+  }
+  gAboutOwner = nullptr;
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseAbout);
+  SendMessageA(dialog_, WM_SYSCOMMAND, IDM_ABOUT, 0);
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(dialog_, gAboutOwner);
+  EXPECT_EQ(nullptr, OpenAboutBox());
+  SetMainDialogOpener(nullptr);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+#include "text/chars.h"
+
 namespace {
 
 std::wstring Widen(const std::string& text) {
@@ -37,6 +39,22 @@ void RemoveTree(const std::wstring& folder) {
   RemoveDirectoryW(folder.c_str());
 }
 
+// The next backslash that separates, not the second byte of a double-byte character.
+std::size_t FindSeparator(const std::string& path, std::size_t start) {
+  for (std::size_t index = start; index < path.size(); ++index) {
+    if (IsSeparatorAt(path.c_str(), static_cast<int>(index))) return index;
+  }
+  return std::string::npos;
+}
+
+std::size_t FindLastSeparator(const std::string& path) {
+  std::size_t last = std::string::npos;
+  for (std::size_t at = FindSeparator(path, 0); at != std::string::npos;
+       at = FindSeparator(path, at + 1))
+    last = at;
+  return last;
+}
+
 }  // namespace
 
 TempFolder::TempFolder() {
@@ -57,7 +75,7 @@ std::string TempFolder::MakeFolder(const std::string& relative) {
   std::string path = path_;
   std::size_t start = 0;
   while (start <= relative.size()) {
-    std::size_t slash = relative.find('\\', start);
+    std::size_t slash = FindSeparator(relative, start);
     std::string part = relative.substr(start, slash == std::string::npos ? std::string::npos
                                                                         : slash - start);
     path += "\\" + part;
@@ -69,7 +87,7 @@ std::string TempFolder::MakeFolder(const std::string& relative) {
 }
 
 std::string TempFolder::MakeFile(const std::string& relative, const std::string& text) {
-  std::size_t slash = relative.rfind('\\');
+  std::size_t slash = FindLastSeparator(relative);
   if (slash != std::string::npos) MakeFolder(relative.substr(0, slash));
   std::string path = Join(relative);
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
