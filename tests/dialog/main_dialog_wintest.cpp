@@ -94,7 +94,21 @@ TEST_F(MainDialogTest, TimestampRowsShowLocalTimesAndRoundTrip) {
     EXPECT_EQ(row.checked != BST_CHECKED, ReadOnly(row.date)) << row.dateText;
     EXPECT_EQ(row.checked != BST_CHECKED, ReadOnly(row.time)) << row.dateText;
   }
+  // Whatever the kernel hands back, the fields show parts within their ranges.
+  SYSTEMTIME wild = {};
+  wild.wYear = 65535;
+  wild.wMonth = 0;
+  wild.wDay = 40;
+  wild.wHour = 99;
+  ShowSystemTime(dialog_, IDC_LASTACCESS_DATE, IDC_LASTACCESS_TIME, wild);
+  EXPECT_EQ("9999-01-31", Text(IDC_LASTACCESS_DATE));
+  EXPECT_EQ("23:00:00", Text(IDC_LASTACCESS_TIME));
+  ShowFileTime(dialog_, IDC_LASTACCESS_DATE, IDC_LASTACCESS_TIME, FILETIME{0, 0x80000000u});
+  EXPECT_EQ(10u, Text(IDC_LASTACCESS_DATE).size());  // a time the kernel cannot convert
+
   JobSettings collected{};
+  SetDlgItemTextA(dialog_, IDC_LASTACCESS_DATE, "1601-01-01");
+  SetDlgItemTextA(dialog_, IDC_LASTACCESS_TIME, "00:00:00");
   ASSERT_TRUE(CollectTimestampRows(dialog_, &collected));
   EXPECT_TRUE(collected.creation.enabled);
   EXPECT_EQ(record_.creation.time.low, collected.creation.time.low);
