@@ -132,6 +132,7 @@ TEST(PathParts, SplitOnlyAtRealSeparators) {
       {"c:\\my.dir\\file", "file", "c:\\my.dir", "c:\\my.dir\\file", ""},
       {"c:\\a\\\x95\x5c.txt", "\x95\x5c.txt", "c:\\a", "c:\\a\\\x95\x5c", "txt"},
       {"c:\\\x95\x5c", "\x95\x5c", "c:", "c:\\\x95\x5c", ""},
+      {"c:\\a\x81.txt", "a\x81.txt", "c:", "c:\\a\x81", "txt"},  // a broken lead keeps the dot
       {"file.txt", "file.txt", "file.txt", "file", "txt"},
       {"c:\\dir\\", "", "c:\\dir", "c:\\dir\\", ""},
       {"", "", "", "", ""},
