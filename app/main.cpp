@@ -26,9 +26,10 @@ int RunApplication(HINSTANCE instance, int count, char** vector) {
   // Until the settings dialog exists, only a run that skips it has a job.
   if (!record.showDialog) {
     MakeApplyMasks(&record);
-    if (CreateJobWindow(instance, &record))
+    if (CreateJobWindow(instance, &record)) {
       RunMessageLoop();
-    else
+      UnregisterWindowClass(instance, JOB_WINDOW_CLASS);
+    } else
       Trace("! %s\r\n", "ジョブウィンドウを作成できなかったため、何も変更しませんでした。");
   }
   DestroyTargetList(record.targets);
