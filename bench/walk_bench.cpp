@@ -1,5 +1,11 @@
-// Times the job against a bare loop of the same per-entry platform calls on one generated tree,
-// in one Wine session, and prints per-entry figures and their ratio (median of several runs).
+// Times the job against bare loops of the platform calls it needs on one generated tree, in one
+// Wine session, and prints per-entry figures and their ratios (medians of several runs):
+//   - an attribute-only job (hidden set and cleared on alternate passes) against a bare walk
+//     that searches the tree and writes each entry's attributes once, from the search's data;
+//   - a timestamp job (last-write time, attributes kept) against a bare walk that searches the
+//     tree and opens, sets the time of and closes each entry;
+//   - for comparison, the six calls per entry that the job used to make for either kind
+//     (read, clear to 0, open, set the time, close, write), over a path list collected first.
 //   walk_bench TREE_FOLDER [RUNS]
 // The tree is made when the folder does not exist yet: 25 folders of 20 subfolders of 38 files.
 #include <windows.h>
@@ -55,9 +61,9 @@ double Seconds(LARGE_INTEGER start, LARGE_INTEGER end, LARGE_INTEGER frequency) 
   return static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
 }
 
-// The same calls the job makes for one entry, with nothing around them.
-void BareLoop(const std::vector<std::string>& paths, const FILETIME& write, DWORD orMask,
-              DWORD andMask) {
+// The six calls per entry of the former sequence, with nothing around them.
+void FormerSequence(const std::vector<std::string>& paths, const FILETIME& write, DWORD orMask,
+                    DWORD andMask) {
   for (const std::string& path : paths) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) continue;
@@ -72,12 +78,57 @@ void BareLoop(const std::vector<std::string>& paths, const FILETIME& write, DWOR
   }
 }
 
+// What either job needs for one entry, given its attributes.
+struct BareWork {
+  const FILETIME* write;  // null: attributes only
+  DWORD orMask, andMask;
+};
+
+void BareEntry(const std::string& path, DWORD attributes, const BareWork& work) {
+  DWORD wanted = (attributes | work.orMask) & work.andMask;
+  if (work.write) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      SetFileTime(file, nullptr, nullptr, work.write);
+      CloseHandle(file);
+    }
+  }
+  if (wanted != attributes) SetFileAttributesA(path.c_str(), wanted);
+}
+
+// The bare walk: the search the job needs anyway, and the calls for each entry (the tree holds
+// no read-only entry, so nothing is unlocked).
+void BareFolder(const std::string& folder, const BareWork& work) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (found.cFileName[0] == '.' && (found.cFileName[1] == 0 ||
+                                      (found.cFileName[1] == '.' && found.cFileName[2] == 0)))
+      continue;
+    std::string path = folder + "\\" + found.cFileName;
+    BareEntry(path, found.dwFileAttributes, work);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) BareFolder(path, work);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+void BareWalk(const std::string& root, const BareWork& work) {
+  BareEntry(root, GetFileAttributesA(root.c_str()), work);
+  BareFolder(root, work);
+}
+
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
 }
 
 }  // namespace
+
+enum Pass { ATTRIBUTE_JOB, ATTRIBUTE_BARE, TIME_JOB, TIME_BARE, FORMER, PASSES };
+const char* const kPassNames[PASSES] = {"attributes job", "attributes bare", "times job",
+                                        "times bare", "former sequence"};
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -95,45 +146,58 @@ int main(int argc, char** argv) {
   InitJobSettings(&settings);
   settings.showDialog = false;
   settings.recurse = true;
-  settings.lastWrite.enabled = true;
   FILETIME utc = {};
   SYSTEMTIME fields = {2006, 1, 2, 3, 12, 34, 56, 0};
   SystemTimeToFileTime(&fields, &utc);
   FILETIME local;
   UtcToLocalFileTime(utc, &local);
-  settings.lastWrite.time = ToFileTimeValue(local);
   AddTarget(settings.targets, root.c_str());
-  AppliedTimes times;
-  PlanAppliedTimes(settings, &times);
+  // Start from a known state: nothing hidden.
+  BareWalk(root, BareWork{nullptr, 0, ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN)});
+  bool hidden = false;
 
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
-  std::vector<double> jobTimes, bareTimes;
+  std::vector<double> times[PASSES];
   for (int run = 0; run < runs; ++run) {
-    // Alternate setting and clearing hidden so that every run writes the same amount.
-    DWORD orMask = (run % 2 == 0) ? FILE_ATTRIBUTE_HIDDEN : 0;
-    DWORD andMask = (run % 2 == 0) ? 0xFFFFFFFFu : ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
-    settings.orMask = orMask;
-    settings.andMask = andMask;
-    // Each side goes first in every other pair, so that neither always finds a warm cache.
-    for (int side = 0; side < 2; ++side) {
-      bool jobTurn = (side == 0) == (run % 4 < 2);
+    // Every pass of each kind goes first in some run, so that none always finds a warm cache.
+    for (int step = 0; step < PASSES; ++step) {
+      int pass = (step + run) % PASSES;
+      // Attribute passes flip hidden, so that each one writes every entry.
+      bool flips = pass == ATTRIBUTE_JOB || pass == ATTRIBUTE_BARE || pass == FORMER;
+      DWORD orMask = 0, andMask = 0xFFFFFFFFu;
+      if (flips && !hidden) orMask = FILE_ATTRIBUTE_HIDDEN;
+      if (flips && hidden) andMask = ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
+      settings.orMask = orMask;
+      settings.andMask = andMask;
+      settings.lastWrite = TimestampEntry{pass == TIME_JOB, ToFileTimeValue(local)};
       QueryPerformanceCounter(&start);
-      if (jobTurn)
-        RunJob(&settings);
-      else
-        BareLoop(paths, *times.lastWrite, orMask, andMask);
+      switch (pass) {
+        case ATTRIBUTE_JOB:
+        case TIME_JOB: RunJob(&settings); break;
+        case ATTRIBUTE_BARE: BareWalk(root, BareWork{nullptr, orMask, andMask}); break;
+        case TIME_BARE: BareWalk(root, BareWork{&utc, orMask, andMask}); break;
+        case FORMER: FormerSequence(paths, utc, orMask, andMask); break;
+      }
       QueryPerformanceCounter(&end);
-      (jobTurn ? jobTimes : bareTimes).push_back(Seconds(start, end, frequency));
+      times[pass].push_back(Seconds(start, end, frequency));
+      if (flips) hidden = !hidden;
     }
   }
   DestroyTargetList(settings.targets);
+  // Leave nothing hidden, so that the attrib /s runs that follow (+h first) change every file.
+  if (hidden) BareWalk(root, BareWork{nullptr, 0, ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN)});
 
-  double job = Median(jobTimes), bare = Median(bareTimes);
   double count = static_cast<double>(paths.size());
   std::printf("entries %zu, runs %d\n", paths.size(), runs);
-  std::printf("job        %.2f s  %.1f us/entry\n", job, job / count * 1e6);
-  std::printf("bare loop  %.2f s  %.1f us/entry\n", bare, bare / count * 1e6);
-  std::printf("job / bare loop = %.3f\n", job / bare);
+  double median[PASSES];
+  for (int pass = 0; pass < PASSES; ++pass) {
+    median[pass] = Median(times[pass]);
+    std::printf("%-16s %6.2f s  %6.1f us/entry\n", kPassNames[pass], median[pass],
+                median[pass] / count * 1e6);
+  }
+  std::printf("attributes job / its bare walk = %.3f\n", median[ATTRIBUTE_JOB] / median[ATTRIBUTE_BARE]);
+  std::printf("times job / its bare walk = %.3f\n", median[TIME_JOB] / median[TIME_BARE]);
+  std::printf("former sequence / attributes job = %.2f\n", median[FORMER] / median[ATTRIBUTE_JOB]);
   return 0;
 }
