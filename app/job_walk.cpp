@@ -62,6 +62,7 @@ bool ProcessEntry(const char* path, const WIN32_FIND_DATAA* findData, void* cont
   if (AcceptName(path, settings->filterPattern, settings->filterKind)) {
     const FileCalls& calls = job->calls ? *job->calls : kPlatformFileCalls;
     // Inside a folder the search has just read the entry's attributes; only a target is asked.
+    // An entry that has vanished since makes every call fail (OPEN_EXISTING creates nothing).
     DWORD current = findData ? findData->dwFileAttributes : calls.getAttributes(path);
     ApplyChangesTo(calls, job->times, path, current, settings->orMask, settings->andMask);
   }

@@ -137,7 +137,10 @@ bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC proc
   FillWindowClass(&windowClass, instance, procedure, className, menuName, style);
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(stockObject));
   IconHolder large(ProgramShellIcon(SHGFI_LARGEICON));
-  IconHolder small(ProgramShellIcon(SHGFI_SMALLICON));
+  // Without a small icon the system would make one that it owns; a copy keeps both ours.
+  HICON smallIcon = ProgramShellIcon(SHGFI_SMALLICON);
+  if (smallIcon == nullptr && large.Get()) smallIcon = CopyIcon(large.Get());
+  IconHolder small(smallIcon);
   windowClass.hIcon = large.Get();
   windowClass.hIconSm = small.Get();
   if (!RegisterClassExA(&windowClass)) return false;
@@ -151,7 +154,8 @@ bool UnregisterWindowClass(HINSTANCE instance, const char* className) {
   WNDCLASSEXA windowClass = {};
   windowClass.cbSize = sizeof windowClass;
   if (!GetClassInfoExA(instance, className, &windowClass)) return false;
-  // Fails while a window of the class exists; the icons stay with the class then.
+  // Fails while a window of the class exists; the icons stay with the class then. Both icons
+  // were made by RegisterWindowClass.
   if (!UnregisterClassA(className, instance)) return false;
   if (windowClass.hIcon) DestroyIcon(windowClass.hIcon);
   if (windowClass.hIconSm && windowClass.hIconSm != windowClass.hIcon)

@@ -193,8 +193,10 @@ int main(int argc, char** argv) {
   double median[PASSES];
   for (int pass = 0; pass < PASSES; ++pass) {
     median[pass] = Median(times[pass]);
-    std::printf("%-16s %6.2f s  %6.1f us/entry\n", kPassNames[pass], median[pass],
+    std::printf("%-16s %6.2f s  %6.1f us/entry  (runs:", kPassNames[pass], median[pass],
                 median[pass] / count * 1e6);
+    for (double seconds : times[pass]) std::printf(" %.2f", seconds);
+    std::printf(")\n");
   }
   std::printf("attributes job / its bare walk = %.3f\n", median[ATTRIBUTE_JOB] / median[ATTRIBUTE_BARE]);
   std::printf("times job / its bare walk = %.3f\n", median[TIME_JOB] / median[TIME_BARE]);
