@@ -4,6 +4,8 @@
 //     that searches the tree and writes each entry's attributes once, from the search's data;
 //   - a timestamp job (last-write time, attributes kept) against a bare walk that searches the
 //     tree and opens, sets the time of and closes each entry;
+//   - both against Wine's attrib /s setting or clearing hidden on the same tree, started as a
+//     process of the same session;
 //   - for comparison, the six calls per entry that the job used to make for either kind
 //     (read, clear to 0, open, set the time, close, write), over a path list collected first.
 //   walk_bench TREE_FOLDER [RUNS]
@@ -119,16 +121,61 @@ void BareWalk(const std::string& root, const BareWork& work) {
   BareFolder(root, work);
 }
 
+// Wine's own attrib, started as a process of this session, on every file below the root.
+void Attrib(const std::string& root, bool set) {
+  std::string command = std::string("attrib.exe ") + (set ? "+h" : "-h") + " /s \"" + root + "\\*\"";
+  std::vector<char> line(command.begin(), command.end());
+  line.push_back(0);
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           &inherit, OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
+  PROCESS_INFORMATION process = {};
+  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                     nullptr, &startup, &process)) {
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+  } else {
+    std::fprintf(stderr, "cannot start %s\n", command.c_str());
+  }
+  if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+}
+
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
 }
 
+double Fastest(const std::vector<double>& values) {
+  return *std::min_element(values.begin(), values.end());
+}
+
 }  // namespace
 
-enum Pass { ATTRIBUTE_JOB, ATTRIBUTE_BARE, TIME_JOB, TIME_BARE, FORMER, PASSES };
-const char* const kPassNames[PASSES] = {"attributes job", "attributes bare", "times job",
-                                        "times bare", "former sequence"};
+enum Pass { ATTRIBUTE_JOB, ATTRIBUTE_BARE, ATTRIB, TIME_JOB, TIME_BARE, FORMER, PASSES };
+const char* const kPassNames[PASSES] = {"attributes job", "attributes bare", "attrib /s",
+                                        "times job",      "times bare",      "former sequence"};
+
+// Passes that are compared are run side by side: the attribute passes (which flip hidden, so
+// that each one writes every entry), the timestamp passes, and the former sequence.
+const std::vector<std::vector<int>> kGroups = {
+    {ATTRIBUTE_JOB, ATTRIBUTE_BARE, ATTRIB}, {TIME_JOB, TIME_BARE}, {FORMER}};
+
+struct Ratio {
+  const char* name;
+  int numerator, denominator;
+};
+const Ratio kRatios[] = {
+    {"attributes job / its bare walk", ATTRIBUTE_JOB, ATTRIBUTE_BARE},
+    {"attributes job / attrib /s", ATTRIBUTE_JOB, ATTRIB},
+    {"times job / its bare walk", TIME_JOB, TIME_BARE},
+    {"times job / attrib /s", TIME_JOB, ATTRIB},
+    {"former sequence / attributes job", FORMER, ATTRIBUTE_JOB},
+};
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -160,46 +207,53 @@ int main(int argc, char** argv) {
   QueryPerformanceFrequency(&frequency);
   std::vector<double> times[PASSES];
   for (int run = 0; run < runs; ++run) {
-    // Every pass of each kind goes first in some run, so that none always finds a warm cache.
-    for (int step = 0; step < PASSES; ++step) {
-      int pass = (step + run) % PASSES;
-      // Attribute passes flip hidden, so that each one writes every entry.
-      bool flips = pass == ATTRIBUTE_JOB || pass == ATTRIBUTE_BARE || pass == FORMER;
-      DWORD orMask = 0, andMask = 0xFFFFFFFFu;
-      if (flips && !hidden) orMask = FILE_ATTRIBUTE_HIDDEN;
-      if (flips && hidden) andMask = ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
-      settings.orMask = orMask;
-      settings.andMask = andMask;
-      settings.lastWrite = TimestampEntry{pass == TIME_JOB, ToFileTimeValue(local)};
-      QueryPerformanceCounter(&start);
-      switch (pass) {
-        case ATTRIBUTE_JOB:
-        case TIME_JOB: RunJob(&settings); break;
-        case ATTRIBUTE_BARE: BareWalk(root, BareWork{nullptr, orMask, andMask}); break;
-        case TIME_BARE: BareWalk(root, BareWork{&utc, orMask, andMask}); break;
-        case FORMER: FormerSequence(paths, utc, orMask, andMask); break;
+    // Groups and the passes inside them take turns at going first, so that none always finds a
+    // warm cache or a quiet machine.
+    for (std::size_t g = 0; g < kGroups.size(); ++g) {
+      const std::vector<int>& group = kGroups[(g + run) % kGroups.size()];
+      for (std::size_t k = 0; k < group.size(); ++k) {
+        int pass = group[(k + run) % group.size()];
+        bool flips = pass != TIME_JOB && pass != TIME_BARE;
+        DWORD orMask = 0, andMask = 0xFFFFFFFFu;
+        if (flips && !hidden) orMask = FILE_ATTRIBUTE_HIDDEN;
+        if (flips && hidden) andMask = ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
+        settings.orMask = orMask;
+        settings.andMask = andMask;
+        settings.lastWrite = TimestampEntry{pass == TIME_JOB, ToFileTimeValue(local)};
+        QueryPerformanceCounter(&start);
+        switch (pass) {
+          case ATTRIBUTE_JOB:
+          case TIME_JOB: RunJob(&settings); break;
+          case ATTRIBUTE_BARE: BareWalk(root, BareWork{nullptr, orMask, andMask}); break;
+          case ATTRIB: Attrib(root, !hidden); break;
+          case TIME_BARE: BareWalk(root, BareWork{&utc, orMask, andMask}); break;
+          case FORMER: FormerSequence(paths, utc, orMask, andMask); break;
+        }
+        QueryPerformanceCounter(&end);
+        times[pass].push_back(Seconds(start, end, frequency));
+        if (flips) hidden = !hidden;
       }
-      QueryPerformanceCounter(&end);
-      times[pass].push_back(Seconds(start, end, frequency));
-      if (flips) hidden = !hidden;
     }
   }
   DestroyTargetList(settings.targets);
-  // Leave nothing hidden, so that the attrib /s runs that follow (+h first) change every file.
   if (hidden) BareWalk(root, BareWork{nullptr, 0, ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN)});
 
   double count = static_cast<double>(paths.size());
-  std::printf("entries %zu, runs %d\n", paths.size(), runs);
-  double median[PASSES];
+  std::printf("entries %zu, runs %d; seconds: median, fastest, every run\n", paths.size(), runs);
   for (int pass = 0; pass < PASSES; ++pass) {
-    median[pass] = Median(times[pass]);
-    std::printf("%-16s %6.2f s  %6.1f us/entry  (runs:", kPassNames[pass], median[pass],
-                median[pass] / count * 1e6);
+    double median = Median(times[pass]);
+    std::printf("%-16s %6.2f s %6.1f us/entry  fastest %6.2f s  (", kPassNames[pass], median,
+                median / count * 1e6, Fastest(times[pass]));
     for (double seconds : times[pass]) std::printf(" %.2f", seconds);
-    std::printf(")\n");
+    std::printf(" )\n");
   }
-  std::printf("attributes job / its bare walk = %.3f\n", median[ATTRIBUTE_JOB] / median[ATTRIBUTE_BARE]);
-  std::printf("times job / its bare walk = %.3f\n", median[TIME_JOB] / median[TIME_BARE]);
-  std::printf("former sequence / attributes job = %.2f\n", median[FORMER] / median[ATTRIBUTE_JOB]);
+  std::printf("ratios: median of the runs' own ratios, and of the fastest runs\n");
+  for (const Ratio& ratio : kRatios) {
+    std::vector<double> perRun;
+    for (int run = 0; run < runs; ++run)
+      perRun.push_back(times[ratio.numerator][run] / times[ratio.denominator][run]);
+    std::printf("%-34s = %.3f  fastest %.3f\n", ratio.name, Median(perRun),
+                Fastest(times[ratio.numerator]) / Fastest(times[ratio.denominator]));
+  }
   return 0;
 }
