@@ -84,7 +84,7 @@ TEST(ApplyChanges, WritesTimesAndRestoresReadOnly) {
   times.lastWrite = &times.lastWriteValue;
   times.lastAccess = &times.lastAccessValue;
   ApplyChanges(times, path.c_str(), 0, 0xFFFFFFFFu);
-  ApplyChanges(NoTimes(), untouched.c_str(), 0, 0xFFFFFFFFu);  // opened and closed only
+  ApplyChanges(NoTimes(), untouched.c_str(), 0, 0xFFFFFFFFu);  // nothing asked: nothing changes
 
   FILETIME creation, access, write;
   ASSERT_TRUE(ReadTimes(path, &creation, &access, &write));
