@@ -1,6 +1,7 @@
 // The target walk (see job_walk.h).
 #include "app/job_walk.h"
 
+#include "app/apply_plan.h"
 #include "app/holders.h"
 #include "app/local_time.h"
 #include "app/name_filter.h"
@@ -21,7 +22,16 @@ bool IsDotEntry(const char* name) {
   return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
 }
 
+const FileCalls* g_testCalls = nullptr;
+
 }  // namespace
+
+const FileCalls kPlatformFileCalls = {GetFileAttributesA, SetFileAttributesA, CreateFileA,
+                                      SetFileTime, CloseHandle};
+
+void SetFileCallsForTests(const FileCalls* calls) { g_testCalls = calls; }
+
+const FileCalls& CurrentFileCalls() { return g_testCalls ? *g_testCalls : kPlatformFileCalls; }
 
 void PlanAppliedTimes(const JobSettings& settings, AppliedTimes* times) {
   times->creation = PlanOne(settings.creation, &times->creationValue);
@@ -32,6 +42,7 @@ void PlanAppliedTimes(const JobSettings& settings, AppliedTimes* times) {
 void RunJob(const JobSettings* settings) {
   JobContext context;
   context.settings = settings;
+  context.calls = &CurrentFileCalls();
   PlanAppliedTimes(*settings, &context.times);
   int count = settings->targets ? settings->targets->count : 0;
   for (int i = 0; i < count && !settings->cancelRequested.load(); ++i) {
@@ -48,8 +59,13 @@ bool ProcessEntry(const char* path, const WIN32_FIND_DATAA* findData, void* cont
   // what the user chose, links or not.
   if (findData && (findData->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
     return !settings->cancelRequested.load();
-  if (AcceptName(path, settings->filterPattern, settings->filterKind))
-    ApplyChanges(job->times, path, settings->orMask, settings->andMask);
+  if (AcceptName(path, settings->filterPattern, settings->filterKind)) {
+    const FileCalls& calls = job->calls ? *job->calls : kPlatformFileCalls;
+    // Inside a folder the search has just read the entry's attributes; only a target is asked.
+    // An entry that has vanished since makes every call fail (OPEN_EXISTING creates nothing).
+    DWORD current = findData ? findData->dwFileAttributes : calls.getAttributes(path);
+    ApplyChangesTo(calls, job->times, path, current, settings->orMask, settings->andMask);
+  }
   // Inside a folder the search has already said what the entry is; changing attributes never
   // turns a file into a folder, so asking the file system again would only cost time.
   bool isFolder = findData ? (findData->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
@@ -82,22 +98,31 @@ bool ForEachEntry(const char* folder, const char* pattern, EntryCallback callbac
 }
 
 void ApplyChanges(const AppliedTimes& times, const char* path, uint32_t orMask, uint32_t andMask) {
-  DWORD attributes = GetFileAttributesA(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  // Cleared first so that a read-only entry can be opened for writing.
-  SetFileAttributesA(path, 0);
-  // A link gets its own times; opened plainly, the times would land on whatever it points to.
-  DWORD openFlags = FILE_FLAG_BACKUP_SEMANTICS;
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) openFlags |= FILE_FLAG_OPEN_REPARSE_POINT;
-  {
-    HandleHolder file(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                  openFlags, nullptr));
-    if (file.Valid()) SetTimes(file.Get(), times.creation, times.lastAccess, times.lastWrite);
-  }
-  SetFileAttributesA(path, ApplyAttributeMasks(attributes, orMask, andMask));
+  const FileCalls& calls = CurrentFileCalls();
+  ApplyChangesTo(calls, times, path, calls.getAttributes(path), orMask, andMask);
 }
 
-void SetTimes(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
-              const FILETIME* lastWrite) {
-  SetFileTime(file, creation, lastAccess, lastWrite);
+void ApplyChangesTo(const FileCalls& calls, const AppliedTimes& times, const char* path,
+                    DWORD current, uint32_t orMask, uint32_t andMask) {
+  // Only the read-only bit is ever taken away before the final write, and only to open the
+  // entry for its times: a job ended in between leaves every other attribute in place.
+  ApplyPlan plan = PlanApply(current, WritesTimes(times), orMask, andMask);
+  if (plan.unlock) calls.setAttributes(path, plan.unlockAttributes);
+  if (plan.open) {
+    // A link gets its own times; opened plainly, the times would land on whatever it points to.
+    DWORD openFlags = FILE_FLAG_BACKUP_SEMANTICS;
+    if (plan.openLinkItself) openFlags |= FILE_FLAG_OPEN_REPARSE_POINT;
+    HANDLE file = calls.createFile(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                   openFlags, nullptr);
+    if (file != INVALID_HANDLE_VALUE && file != nullptr) {
+      calls.setFileTime(file, times.creation, times.lastAccess, times.lastWrite);
+      calls.closeHandle(file);
+    }
+  }
+  // Also when the open failed: a file locked by another program still gets its attributes.
+  if (plan.writeFinal) calls.setAttributes(path, plan.finalAttributes);
+}
+
+bool WritesTimes(const AppliedTimes& times) {
+  return times.creation || times.lastAccess || times.lastWrite;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "app/holders.h"
 #include "app/job_walk.h"
 #include "controls/window_helpers.h"
 #include "dialog/resource_ids.h"
@@ -22,6 +23,15 @@ const UINT kTrayIconRecordSize = NOTIFYICONDATAA_V1_SIZE;
 const int kTrayAddAttempts = 21;
 const DWORD kTrayRetryDelay = 500;
 
+// The shell broadcasts this message when its taskbar is created anew (after a restart of the
+// shell); every icon in the notification area is gone by then and must be added again.
+UINT TaskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+  return message;
+}
+
+TrayAllocator g_trayAllocator = nullptr;
+
 HICON ProgramShellIcon(UINT sizeFlag) {
   char path[MAX_PATH + 1] = {};
   if (GetModuleFileNameA(nullptr, path, MAX_PATH) == 0) return nullptr;
@@ -40,6 +50,7 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTA* creation) {
   if (settings->showTrayIcon) {
     HICON icon = static_cast<HICON>(LoadImageA(creation->hInstance, MAKEINTRESOURCEA(IDI_MORVANE),
                                                IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    // The record owns the icon from here on, also when it cannot be made.
     TrayIcon* tray = CreateTrayIcon(window, TRAY_ICON_ID, WM_JOB_TRAYICON, icon, kTrayTip);
     if (tray) SetPropA(window, PROP_WAITICON, tray);
   }
@@ -63,6 +74,28 @@ LRESULT OnDestroy(HWND window) {
     }
   }
   PostQuitMessage(0);
+  return 0;
+}
+
+// The session is ending (logoff, shutdown): the process may be ended as soon as this returns,
+// so the worker is asked to stop and the entry it is changing is finished first.
+LRESULT OnEndSession(HWND window, WPARAM ending) {
+  if (!ending) return 0;
+  WorkerThread* worker = WorkerOf(window);
+  if (worker == nullptr) return 0;
+  if (worker->settings) worker->settings->cancelRequested.store(true);
+  if (worker->thread) {
+    WaitForSingleObject(worker->thread, INFINITE);
+    CloseHandle(worker->thread);
+    worker->thread = nullptr;
+  }
+  return 0;
+}
+
+// The shell has restarted: the icon, and with it the only cancel command, is added again.
+LRESULT OnTaskbarCreated(HWND window) {
+  TrayIcon* tray = static_cast<TrayIcon*>(GetPropA(window, PROP_WAITICON));
+  if (tray) Shell_NotifyIconA(NIM_ADD, &tray->data);
   return 0;
 }
 
@@ -94,21 +127,49 @@ LRESULT OnTrayMenu(HWND window) {
 
 }  // namespace
 
-void RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC procedure, UINT style,
+bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC procedure, UINT style,
                          const char* menuName, int stockObject) {
+  // A class registered before keeps the icons it has; fetching two more would only leak them.
+  WNDCLASSEXA existing = {};
+  existing.cbSize = sizeof existing;
+  if (GetClassInfoExA(instance, className, &existing)) return false;
   WNDCLASSEXA windowClass;
   FillWindowClass(&windowClass, instance, procedure, className, menuName, style);
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(stockObject));
-  windowClass.hIcon = ProgramShellIcon(SHGFI_LARGEICON);
-  windowClass.hIconSm = ProgramShellIcon(SHGFI_SMALLICON);
-  RegisterClassExA(&windowClass);
+  IconHolder large(ProgramShellIcon(SHGFI_LARGEICON));
+  // Without a small icon the system would make one that it owns; a copy keeps both ours.
+  HICON smallIcon = ProgramShellIcon(SHGFI_SMALLICON);
+  if (smallIcon == nullptr && large.Get()) smallIcon = CopyIcon(large.Get());
+  IconHolder small(smallIcon);
+  windowClass.hIcon = large.Get();
+  windowClass.hIconSm = small.Get();
+  if (!RegisterClassExA(&windowClass)) return false;
+  // The class holds them now; UnregisterWindowClass destroys them.
+  large.Release();
+  small.Release();
+  return true;
+}
+
+bool UnregisterWindowClass(HINSTANCE instance, const char* className) {
+  WNDCLASSEXA windowClass = {};
+  windowClass.cbSize = sizeof windowClass;
+  if (!GetClassInfoExA(instance, className, &windowClass)) return false;
+  // Fails while a window of the class exists; the icons stay with the class then. Both icons
+  // were made by RegisterWindowClass.
+  if (!UnregisterClassA(className, instance)) return false;
+  if (windowClass.hIcon) DestroyIcon(windowClass.hIcon);
+  if (windowClass.hIconSm && windowClass.hIconSm != windowClass.hIcon)
+    DestroyIcon(windowClass.hIconSm);
+  return true;
 }
 
 HWND CreateJobWindow(HINSTANCE instance, JobSettings* settings) {
   RegisterWindowClass(instance, JOB_WINDOW_CLASS, JobWindowProc, 0, "", NULL_BRUSH);
-  return CreateWindowExA(0, JOB_WINDOW_CLASS, JOB_WINDOW_CLASS, WS_POPUP | WS_MINIMIZE,
-                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                         nullptr, instance, settings);
+  HWND window = CreateWindowExA(0, JOB_WINDOW_CLASS, JOB_WINDOW_CLASS, WS_POPUP | WS_MINIMIZE,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                nullptr, nullptr, instance, settings);
+  if (window == nullptr) UnregisterWindowClass(instance, JOB_WINDOW_CLASS);
+  return window;
 }
 
 LRESULT CALLBACK JobWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -125,7 +186,12 @@ LRESULT CALLBACK JobWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       return 0;
     case WM_JOB_TRAYMENU:
       return OnTrayMenu(window);
+    case WM_QUERYENDSESSION:
+      return TRUE;  // the session may end; WM_ENDSESSION stops the job cleanly
+    case WM_ENDSESSION:
+      return OnEndSession(window, wParam);
     default:
+      if (message != 0 && message == TaskbarCreatedMessage()) return OnTaskbarCreated(window);
       return DefWindowProcA(window, message, wParam, lParam);
   }
 }
@@ -159,8 +225,12 @@ DWORD WINAPI WorkerMain(LPVOID parameter) {
 
 TrayIcon* CreateTrayIcon(HWND window, UINT iconId, UINT callbackMessage, HICON icon,
                          const char* tip) {
-  TrayIcon* tray = static_cast<TrayIcon*>(std::calloc(1, sizeof(TrayIcon)));
-  if (tray == nullptr) return nullptr;
+  TrayIcon* tray = static_cast<TrayIcon*>(
+      g_trayAllocator ? g_trayAllocator(1, sizeof(TrayIcon)) : std::calloc(1, sizeof(TrayIcon)));
+  if (tray == nullptr) {
+    if (icon) DestroyIcon(icon);
+    return nullptr;
+  }
   tray->data.cbSize = kTrayIconRecordSize;
   tray->data.hWnd = window;
   tray->data.uID = iconId;
@@ -185,3 +255,5 @@ void CALLBACK WatchTimerProc(HWND window, UINT, UINT_PTR, DWORD) {
   KillTimer(window, JOB_WATCH_TIMER);
   DestroyWindow(window);
 }
+
+void SetTrayAllocatorForTests(TrayAllocator allocator) { g_trayAllocator = allocator; }

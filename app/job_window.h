@@ -33,9 +33,15 @@ struct TrayIcon {
   NOTIFYICONDATAA data;
 };
 
-void RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC procedure, UINT style,
+// Registers the class with the program file's two shell icons. False when the class exists
+// already (it keeps its icons; none are fetched) or cannot be registered (none are kept).
+bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC procedure, UINT style,
                          const char* menuName, int stockObject);
-// Registers the class and creates the job window for the record; null when it cannot be created.
+// Unregisters a class made by RegisterWindowClass and destroys its icons; false while a window
+// of the class exists, or when there is no such class.
+bool UnregisterWindowClass(HINSTANCE instance, const char* className);
+// Registers the class and creates the job window for the record; null when it cannot be created
+// (the class is then unregistered again). After the message loop the main flow unregisters it.
 HWND CreateJobWindow(HINSTANCE instance, JobSettings* settings);
 LRESULT CALLBACK JobWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -43,6 +49,11 @@ WorkerThread* StartWorker(JobSettings* settings, LPTHREAD_START_ROUTINE threadFu
 void StopWorker(WorkerThread* worker);
 DWORD WINAPI WorkerMain(LPVOID worker);
 
+// The record owns the icon: it is destroyed with the record at the end of the job, and at once
+// when the record cannot be made (null is returned then).
 TrayIcon* CreateTrayIcon(HWND window, UINT iconId, UINT callbackMessage, HICON icon,
                          const char* tip);
+// Tests make the tray record's allocation fail with this; null restores calloc.
+using TrayAllocator = void* (*)(size_t count, size_t size);
+void SetTrayAllocatorForTests(TrayAllocator allocator);
 void CALLBACK WatchTimerProc(HWND window, UINT message, UINT_PTR timerId, DWORD time);

@@ -30,10 +30,12 @@ int RunApplication(HINSTANCE instance, int count, char** vector) {
   else
     MakeApplyMasks(&record);
   if (start) {
-    if (CreateJobWindow(instance, &record))
+    if (CreateJobWindow(instance, &record)) {
       RunMessageLoop();
-    else
+      UnregisterWindowClass(instance, JOB_WINDOW_CLASS);
+    } else {
       Trace("! %s\r\n", "ジョブウィンドウを作成できなかったため、何も変更しませんでした。");
+    }
   }
   DestroyTargetList(record.targets);
   return 0;

@@ -1,5 +1,13 @@
-// Times the job against a bare loop of the same per-entry platform calls on one generated tree,
-// in one Wine session, and prints per-entry figures and their ratio (median of several runs).
+// Times the job against bare loops of the platform calls it needs on one generated tree, in one
+// Wine session, and prints per-entry figures and their ratios (medians of several runs):
+//   - an attribute-only job (hidden set and cleared on alternate passes) against a bare walk
+//     that searches the tree and writes each entry's attributes once, from the search's data;
+//   - a timestamp job (last-write time, attributes kept) against a bare walk that searches the
+//     tree and opens, sets the time of and closes each entry;
+//   - both against Wine's attrib /s setting or clearing hidden on the same tree, started as a
+//     process of the same session;
+//   - for comparison, the six calls per entry that the job used to make for either kind
+//     (read, clear to 0, open, set the time, close, write), over a path list collected first.
 //   walk_bench TREE_FOLDER [RUNS]
 // The tree is made when the folder does not exist yet: 25 folders of 20 subfolders of 38 files.
 #include <windows.h>
@@ -55,9 +63,9 @@ double Seconds(LARGE_INTEGER start, LARGE_INTEGER end, LARGE_INTEGER frequency) 
   return static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
 }
 
-// The same calls the job makes for one entry, with nothing around them.
-void BareLoop(const std::vector<std::string>& paths, const FILETIME& write, DWORD orMask,
-              DWORD andMask) {
+// The six calls per entry of the former sequence, with nothing around them.
+void FormerSequence(const std::vector<std::string>& paths, const FILETIME& write, DWORD orMask,
+                    DWORD andMask) {
   for (const std::string& path : paths) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) continue;
@@ -72,12 +80,102 @@ void BareLoop(const std::vector<std::string>& paths, const FILETIME& write, DWOR
   }
 }
 
+// What either job needs for one entry, given its attributes.
+struct BareWork {
+  const FILETIME* write;  // null: attributes only
+  DWORD orMask, andMask;
+};
+
+void BareEntry(const std::string& path, DWORD attributes, const BareWork& work) {
+  DWORD wanted = (attributes | work.orMask) & work.andMask;
+  if (work.write) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      SetFileTime(file, nullptr, nullptr, work.write);
+      CloseHandle(file);
+    }
+  }
+  if (wanted != attributes) SetFileAttributesA(path.c_str(), wanted);
+}
+
+// The bare walk: the search the job needs anyway, and the calls for each entry (the tree holds
+// no read-only entry, so nothing is unlocked).
+void BareFolder(const std::string& folder, const BareWork& work) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (found.cFileName[0] == '.' && (found.cFileName[1] == 0 ||
+                                      (found.cFileName[1] == '.' && found.cFileName[2] == 0)))
+      continue;
+    std::string path = folder + "\\" + found.cFileName;
+    BareEntry(path, found.dwFileAttributes, work);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) BareFolder(path, work);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+void BareWalk(const std::string& root, const BareWork& work) {
+  BareEntry(root, GetFileAttributesA(root.c_str()), work);
+  BareFolder(root, work);
+}
+
+// Wine's own attrib, started as a process of this session, on every file below the root.
+void Attrib(const std::string& root, bool set) {
+  std::string command = std::string("attrib.exe ") + (set ? "+h" : "-h") + " /s \"" + root + "\\*\"";
+  std::vector<char> line(command.begin(), command.end());
+  line.push_back(0);
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           &inherit, OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
+  PROCESS_INFORMATION process = {};
+  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                     nullptr, &startup, &process)) {
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+  } else {
+    std::fprintf(stderr, "cannot start %s\n", command.c_str());
+  }
+  if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+}
+
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
 }
 
+double Fastest(const std::vector<double>& values) {
+  return *std::min_element(values.begin(), values.end());
+}
+
 }  // namespace
+
+enum Pass { ATTRIBUTE_JOB, ATTRIBUTE_BARE, ATTRIB, TIME_JOB, TIME_BARE, FORMER, PASSES };
+const char* const kPassNames[PASSES] = {"attributes job", "attributes bare", "attrib /s",
+                                        "times job",      "times bare",      "former sequence"};
+
+// Passes that are compared are run side by side: the attribute passes (which flip hidden, so
+// that each one writes every entry), the timestamp passes, and the former sequence.
+const std::vector<std::vector<int>> kGroups = {
+    {ATTRIBUTE_JOB, ATTRIBUTE_BARE, ATTRIB}, {TIME_JOB, TIME_BARE}, {FORMER}};
+
+struct Ratio {
+  const char* name;
+  int numerator, denominator;
+};
+const Ratio kRatios[] = {
+    {"attributes job / its bare walk", ATTRIBUTE_JOB, ATTRIBUTE_BARE},
+    {"attributes job / attrib /s", ATTRIBUTE_JOB, ATTRIB},
+    {"times job / its bare walk", TIME_JOB, TIME_BARE},
+    {"times job / attrib /s", TIME_JOB, ATTRIB},
+    {"former sequence / attributes job", FORMER, ATTRIBUTE_JOB},
+};
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -95,45 +193,67 @@ int main(int argc, char** argv) {
   InitJobSettings(&settings);
   settings.showDialog = false;
   settings.recurse = true;
-  settings.lastWrite.enabled = true;
   FILETIME utc = {};
   SYSTEMTIME fields = {2006, 1, 2, 3, 12, 34, 56, 0};
   SystemTimeToFileTime(&fields, &utc);
   FILETIME local;
   UtcToLocalFileTime(utc, &local);
-  settings.lastWrite.time = ToFileTimeValue(local);
   AddTarget(settings.targets, root.c_str());
-  AppliedTimes times;
-  PlanAppliedTimes(settings, &times);
+  // Start from a known state: nothing hidden.
+  BareWalk(root, BareWork{nullptr, 0, ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN)});
+  bool hidden = false;
 
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
-  std::vector<double> jobTimes, bareTimes;
+  std::vector<double> times[PASSES];
   for (int run = 0; run < runs; ++run) {
-    // Alternate setting and clearing hidden so that every run writes the same amount.
-    DWORD orMask = (run % 2 == 0) ? FILE_ATTRIBUTE_HIDDEN : 0;
-    DWORD andMask = (run % 2 == 0) ? 0xFFFFFFFFu : ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
-    settings.orMask = orMask;
-    settings.andMask = andMask;
-    // Each side goes first in every other pair, so that neither always finds a warm cache.
-    for (int side = 0; side < 2; ++side) {
-      bool jobTurn = (side == 0) == (run % 4 < 2);
-      QueryPerformanceCounter(&start);
-      if (jobTurn)
-        RunJob(&settings);
-      else
-        BareLoop(paths, *times.lastWrite, orMask, andMask);
-      QueryPerformanceCounter(&end);
-      (jobTurn ? jobTimes : bareTimes).push_back(Seconds(start, end, frequency));
+    // Groups and the passes inside them take turns at going first, so that none always finds a
+    // warm cache or a quiet machine.
+    for (std::size_t g = 0; g < kGroups.size(); ++g) {
+      const std::vector<int>& group = kGroups[(g + run) % kGroups.size()];
+      for (std::size_t k = 0; k < group.size(); ++k) {
+        int pass = group[(k + run) % group.size()];
+        bool flips = pass != TIME_JOB && pass != TIME_BARE;
+        DWORD orMask = 0, andMask = 0xFFFFFFFFu;
+        if (flips && !hidden) orMask = FILE_ATTRIBUTE_HIDDEN;
+        if (flips && hidden) andMask = ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
+        settings.orMask = orMask;
+        settings.andMask = andMask;
+        settings.lastWrite = TimestampEntry{pass == TIME_JOB, ToFileTimeValue(local)};
+        QueryPerformanceCounter(&start);
+        switch (pass) {
+          case ATTRIBUTE_JOB:
+          case TIME_JOB: RunJob(&settings); break;
+          case ATTRIBUTE_BARE: BareWalk(root, BareWork{nullptr, orMask, andMask}); break;
+          case ATTRIB: Attrib(root, !hidden); break;
+          case TIME_BARE: BareWalk(root, BareWork{&utc, orMask, andMask}); break;
+          case FORMER: FormerSequence(paths, utc, orMask, andMask); break;
+        }
+        QueryPerformanceCounter(&end);
+        times[pass].push_back(Seconds(start, end, frequency));
+        if (flips) hidden = !hidden;
+      }
     }
   }
   DestroyTargetList(settings.targets);
+  if (hidden) BareWalk(root, BareWork{nullptr, 0, ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN)});
 
-  double job = Median(jobTimes), bare = Median(bareTimes);
   double count = static_cast<double>(paths.size());
-  std::printf("entries %zu, runs %d\n", paths.size(), runs);
-  std::printf("job        %.2f s  %.1f us/entry\n", job, job / count * 1e6);
-  std::printf("bare loop  %.2f s  %.1f us/entry\n", bare, bare / count * 1e6);
-  std::printf("job / bare loop = %.3f\n", job / bare);
+  std::printf("entries %zu, runs %d; seconds: median, fastest, every run\n", paths.size(), runs);
+  for (int pass = 0; pass < PASSES; ++pass) {
+    double median = Median(times[pass]);
+    std::printf("%-16s %6.2f s %6.1f us/entry  fastest %6.2f s  (", kPassNames[pass], median,
+                median / count * 1e6, Fastest(times[pass]));
+    for (double seconds : times[pass]) std::printf(" %.2f", seconds);
+    std::printf(" )\n");
+  }
+  std::printf("ratios: median of the runs' own ratios, and of the fastest runs\n");
+  for (const Ratio& ratio : kRatios) {
+    std::vector<double> perRun;
+    for (int run = 0; run < runs; ++run)
+      perRun.push_back(times[ratio.numerator][run] / times[ratio.denominator][run]);
+    std::printf("%-34s = %.3f  fastest %.3f\n", ratio.name, Median(perRun),
+                Fastest(times[ratio.numerator]) / Fastest(times[ratio.denominator]));
+  }
   return 0;
 }

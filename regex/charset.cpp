@@ -88,7 +88,7 @@ RegexEscape RegexExpandEscape(const char* escaped) {
     result.ch[0] = '\\';
     return result;
   }
-  if (IsLeadByte(c) && escaped[1] != 0) {
+  if (IsDoubleByteAt(escaped)) {
     result.ch[0] = c;
     result.ch[1] = static_cast<unsigned char>(escaped[1]);
     result.length = 2;

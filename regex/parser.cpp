@@ -22,10 +22,10 @@ const TokenRow kTokenTable[17] = {
     {"\\", RXT_ESCAPE},
 };
 
+// The string utilities' rule: a lead byte pairs only with a valid second byte.
 int CharLength(const char* position) {
-  unsigned char byte = static_cast<unsigned char>(position[0]);
-  if (byte == 0) return 0;
-  return (IsLeadByte(byte) && position[1] != 0) ? 2 : 1;
+  if (*position == 0) return 0;
+  return IsDoubleByteAt(position) ? 2 : 1;
 }
 
 // Decimal digits as value * 10 + digit, saturating at RX_COUNT_CAP (no overflow).

@@ -35,18 +35,23 @@ bool IsSeparatorAt(const char* text, int index) {
   return text[index] == '\\' && ByteKindAt(text, index) == BYTE_SINGLE;
 }
 
+// The one rule for a broken double-byte character, shared with ByteKindAt, CopyBounded and the
+// command-line splitter: a lead byte pairs only with a valid second byte; otherwise it is a
+// character of its own and the byte after it is read normally.
+bool IsDoubleByteAt(const char* position) {
+  unsigned char byte = static_cast<unsigned char>(position[0]);
+  return IsLeadByte(byte) && IsTrailByte(static_cast<unsigned char>(position[1]));
+}
+
 unsigned CharCodeAt(const char* position) {
   unsigned char byte = static_cast<unsigned char>(position[0]);
-  unsigned char next = static_cast<unsigned char>(byte ? position[1] : 0);
-  if (IsLeadByte(byte) && next != 0) return byte * 256u + next;
+  if (IsDoubleByteAt(position)) return byte * 256u + static_cast<unsigned char>(position[1]);
   return byte;
 }
 
 const char* NextChar(const char* position) {
-  unsigned char byte = static_cast<unsigned char>(*position);
-  if (byte == 0) return position;
-  if (IsLeadByte(byte) && position[1] != 0) return position + 2;
-  return position + 1;
+  if (*position == 0) return position;
+  return position + (IsDoubleByteAt(position) ? 2 : 1);
 }
 
 char* NextChar(char* position) {

@@ -10,6 +10,10 @@ enum { BYTE_SINGLE = 0, BYTE_LEAD = 1, BYTE_TRAIL = 2 };
 bool IsLeadByte(unsigned char byte);
 bool IsTrailByte(unsigned char byte);
 
+// True when position holds a lead byte followed by a valid second byte: one double-byte
+// character. Every function here reads broken text by this one rule.
+bool IsDoubleByteAt(const char* position);
+
 int ByteKindAt(const char* text, int index);
 bool IsSeparatorAt(const char* text, int index);
 unsigned CharCodeAt(const char* position);

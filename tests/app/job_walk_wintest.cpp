@@ -9,6 +9,7 @@
 #include "app/job_walk.h"
 #include "app/local_time.h"
 #include "app/trace.h"
+#include "support/recording_calls.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -83,7 +84,7 @@ TEST(ApplyChanges, WritesTimesAndRestoresReadOnly) {
   times.lastWrite = &times.lastWriteValue;
   times.lastAccess = &times.lastAccessValue;
   ApplyChanges(times, path.c_str(), 0, 0xFFFFFFFFu);
-  ApplyChanges(NoTimes(), untouched.c_str(), 0, 0xFFFFFFFFu);  // opened and closed only
+  ApplyChanges(NoTimes(), untouched.c_str(), 0, 0xFFFFFFFFu);  // nothing asked: nothing changes
 
   FILETIME creation, access, write;
   ASSERT_TRUE(ReadTimes(path, &creation, &access, &write));
@@ -111,6 +112,176 @@ TEST(ApplyChanges, LockedFileKeepsItsTimesButGetsItsAttributes) {
   ASSERT_TRUE(ReadTimes(path, &creation, &access, &write));
   EXPECT_EQ(Ticks(old), Ticks(write));
   EXPECT_TRUE(IsHidden(path));
+}
+
+AppliedTimes WriteTime() {
+  AppliedTimes times = NoTimes();
+  times.lastWriteValue = UtcTime(2006, 7, 1, 10, 0, 0);
+  times.lastWrite = &times.lastWriteValue;
+  return times;
+}
+
+// Which calls reach the file system, one level above the platform: Wine cannot show that no
+// handle was opened or that an attribute was never written as 0.
+TEST(ApplyChanges, CallsThatReachTheFileSystem) {
+  TempFolder folder;
+  const struct {
+    const char* what;
+    DWORD before;  // attributes set first (Wine adds archive, 0x20, to every file)
+    bool times;
+    uint32_t orMask, andMask;
+    std::vector<std::string> calls;
+    DWORD after;
+  } cases[] = {
+      {"attribute-only job: one write, no handle", 0, false, kHidden, 0xFFFFFFFFu,
+       {"get f0", "set f0 0x22"}, 0x22},
+      {"attribute-only job on a read-only file", kReadOnly, false, kHidden, ~kReadOnly,
+       {"get f1", "set f1 0x22"}, 0x22},
+      {"timestamp job on a read-only file: only read-only comes off", kReadOnly | kSystem, true, 0,
+       0xFFFFFFFFu, {"get f2", "set f2 0x24", "open f2", "times --w", "close", "set f2 0x25"}, 0x25},
+      {"timestamp job on a hidden file: never written", kHidden | kSystem, true, 0, 0xFFFFFFFFu,
+       {"get f3", "open f3", "times --w", "close"}, 0x26},
+      {"timestamp job that sets hidden", 0, true, kHidden, 0xFFFFFFFFu,
+       {"get f4", "open f4", "times --w", "close", "set f4 0x22"}, 0x22},
+      {"timestamp job that clears read-only: no second write", kReadOnly | kHidden, true, 0,
+       ~kReadOnly, {"get f5", "set f5 0x22", "open f5", "times --w", "close"}, 0x22},
+      {"entry already in its final state: no write", kHidden, false, kHidden, 0xFFFFFFFFu,
+       {"get f6"}, 0x22},
+      {"nothing asked at all", kSystem, false, 0, 0xFFFFFFFFu, {"get f7"}, 0x24},
+  };
+  int serial = 0;
+  for (const auto& c : cases) {
+    std::string path = folder.MakeFile("f" + std::to_string(serial++));
+    SetAttributes(path, c.before);
+    RecordingCalls recording;
+    ApplyChanges(c.times ? WriteTime() : NoTimes(), path.c_str(), c.orMask, c.andMask);
+    EXPECT_EQ(c.calls, g_recorder.Log()) << c.what;
+    EXPECT_EQ(c.after, Attributes(path) & 0x37) << c.what;
+  }
+  RecordingCalls recording;
+  ApplyChanges(WriteTime(), folder.Join("missing").c_str(), kHidden, 0xFFFFFFFFu);
+  EXPECT_EQ((std::vector<std::string>{"get missing"}), g_recorder.Log());
+}
+
+TEST(RunJob, InsideAFolderTheSearchGivesTheAttributes) {
+  TempFolder folder;
+  std::string target = folder.MakeFolder("t");
+  std::string file = folder.MakeFile("t\\a.txt"), hidden = folder.MakeFile("t\\b.txt");
+  SetAttributes(hidden, kHidden);
+  Job job;
+  job.Add(target);
+  job.record.recurse = true;
+  RecordingCalls recording;
+  RunJob(&job.record);
+  // The target is asked; its entries are not (the search has read them), and the entry that
+  // already holds its final attributes is not written.
+  std::vector<std::string> log = g_recorder.Log();
+  ASSERT_EQ(3u, log.size());
+  EXPECT_EQ("get t", log[0]);
+  EXPECT_EQ("set t 0x12", log[1]);
+  EXPECT_EQ("set a.txt 0x22", log[2]);
+  EXPECT_TRUE(IsHidden(file));
+  EXPECT_TRUE(IsHidden(hidden));
+}
+
+// A job ended after any one of its calls (killed, logged off, a fault on the worker) leaves
+// every entry with the attributes it had before or those it gets after; only a read-only entry
+// whose times are written can be found without its read-only bit, the one bit that must be off
+// to open it. Tried after every call, on disk.
+TEST(RunJob, EndedAfterAnyCallNoEntryLosesAnAttribute) {
+  const struct {
+    const char* name;
+    DWORD before;
+  } entries[] = {{"h.txt", kHidden}, {"s.txt", kSystem}, {"hs.txt", kHidden | kSystem},
+                 {"rh.txt", kReadOnly | kHidden}, {"r.txt", kReadOnly}, {"plain.txt", 0},
+                 {"Sub", kHidden}, {"Sub\\hs.txt", kHidden | kSystem}};
+  const struct {
+    const char* what;
+    bool times;
+    uint32_t orMask, andMask;
+  } jobs[] = {
+      {"times only", true, 0, 0xFFFFFFFFu},
+      {"times, set hidden, clear system", true, kHidden, ~kSystem},
+      {"attributes only: set system, clear hidden", false, kSystem, ~kHidden},
+  };
+  const FILETIME old = UtcTime(2001, 2, 3, 4, 5, 6);
+  for (const auto& j : jobs) {
+    TempFolder folder;
+    for (const auto& e : entries) {
+      if (std::string(e.name) == "Sub") folder.MakeFolder(e.name); else folder.MakeFile(e.name);
+    }
+    int total = -1;
+    for (int allowed = 0; total < 0 || allowed <= total; ++allowed) {
+      for (const auto& e : entries) {
+        SetAttributes(folder.Join(e.name), 0);
+        WriteTimes(folder.Join(e.name), nullptr, &old, &old);
+        SetAttributes(folder.Join(e.name), e.before);
+      }
+      Job job;
+      job.Add(folder.Path());
+      job.record.recurse = true;
+      job.record.orMask = j.orMask;
+      job.record.andMask = j.andMask;
+      if (j.times) {
+        FILETIME local;
+        UtcToLocalFileTime(UtcTime(2006, 7, 1, 10, 0, 0), &local);
+        job.record.lastWrite = TimestampEntry{true, ToFileTimeValue(local)};
+      }
+      RecordingCalls recording;
+      if (total >= 0) g_recorder.allowed = allowed;
+      RunJob(&job.record);
+      if (total < 0) {
+        total = g_recorder.calls;  // the first run, unended, counts the calls
+        allowed = -1;
+        continue;
+      }
+      for (const auto& e : entries) {
+        DWORD now = Attributes(folder.Join(e.name)) & 0x07;
+        DWORD after = ApplyAttributeMasks(e.before, j.orMask, j.andMask) & 0x07;
+        bool unlocked = j.times && (e.before & kReadOnly) && now == (e.before & ~kReadOnly);
+        EXPECT_TRUE(now == e.before || now == after || unlocked)
+            << j.what << ", ended after " << allowed << " calls: " << e.name << " has " << now;
+      }
+    }
+    EXPECT_GE(total, 8) << j.what;  // the job made its calls: there was something to end
+  }
+}
+
+TEST(RunJob, CancelledInTheMiddleLeavesEveryEntryBeforeOrAfter) {
+  // A real cancel, set from another thread while the walk runs over 200 hidden system files.
+  TempFolder folder;
+  for (int i = 0; i < 200; ++i) SetAttributes(folder.MakeFile("f" + std::to_string(i)), kHidden | kSystem);
+  Job job;
+  job.Add(folder.Path());
+  job.record.recurse = true;
+  job.record.orMask = kReadOnly;
+  job.record.andMask = ~kSystem;
+  job.record.lastWrite = TimestampEntry{true, ToFileTimeValue(UtcTime(2006, 7, 1, 10, 0, 0))};
+  RecordingCalls recording;
+  g_recorder.pauseAtOpen = 60;
+  g_recorder.pauseMilliseconds = 0;
+  g_recorder.pausedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  struct Canceller {
+    static DWORD WINAPI Run(LPVOID record) {
+      WaitForSingleObject(g_recorder.pausedEvent, 20000);
+      static_cast<JobSettings*>(record)->cancelRequested.store(true);
+      return 0;
+    }
+  };
+  HANDLE thread = CreateThread(nullptr, 0, Canceller::Run, &job.record, 0, nullptr);
+  RunJob(&job.record);
+  WaitForSingleObject(thread, 20000);
+  CloseHandle(thread);
+  CloseHandle(g_recorder.pausedEvent);
+  int before = 0, after = 0;
+  for (int i = 0; i < 200; ++i) {
+    DWORD now = Attributes(folder.Join("f" + std::to_string(i))) & 0x07;
+    before += now == (kHidden | kSystem);
+    after += now == (kHidden | kReadOnly);
+  }
+  EXPECT_EQ(200, before + after);
+  EXPECT_GT(before, 0);
+  EXPECT_GE(after, 60);
 }
 
 TEST(PlanAppliedTimes, PassesEnabledTimesAsUtcOfTheirOwnDate) {
@@ -187,7 +358,7 @@ TEST(ProcessEntry, FinishesTheEntryThenReportsTheCancel) {
     Job job;
     job.record.recurse = true;
     job.record.cancelRequested.store(cancel);
-    JobContext context = {&job.record, NoTimes()};
+    JobContext context = {&job.record, NoTimes(), nullptr};
     SetAttributes(folder.Path(), 0);
     for (const char* name : {"1", "2", "3"}) SetAttributes(folder.Join(name), 0);
     EXPECT_EQ(!cancel, ProcessEntry(folder.Path().c_str(), nullptr, &context));

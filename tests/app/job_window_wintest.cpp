@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "app/job_settings.h"
 #include "app/job_window.h"
+#include "app/local_time.h"
+#include "support/recording_calls.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -81,6 +86,150 @@ TEST(JobWindow, TrayClicksPostOnlyForItsOwnIcon) {
   EXPECT_TRUE(job.settings.cancelRequested.load());
   DestroyWindow(window);
   EXPECT_TRUE(RunUntilQuit(5000));
+}
+
+TEST(JobWindow, AllowsTheSessionToEnd) {
+  JobFixture job;
+  HWND window = CreateJobWindow(GetModuleHandleA(nullptr), &job.settings);
+  ASSERT_NE(nullptr, window);
+  EXPECT_EQ(TRUE, SendMessageA(window, WM_QUERYENDSESSION, 0, 0));
+  // A session that does not end after all changes nothing.
+  SendMessageA(window, WM_ENDSESSION, FALSE, 0);
+  EXPECT_FALSE(job.settings.cancelRequested.load());
+  DestroyWindow(window);
+  EXPECT_TRUE(RunUntilQuit(5000));
+}
+
+// At logoff or shutdown the process may be ended as soon as WM_ENDSESSION returns: by then the
+// worker has been asked to stop and has finished the entry it was changing.
+TEST(JobWindow, EndOfSessionFinishesTheCurrentEntryFirst) {
+  TempFolder folder;
+  std::vector<std::string> files;
+  for (int i = 0; i < 8; ++i) files.push_back(folder.MakeFile("f" + std::to_string(i)));
+  const FILETIME old = UtcTime(2001, 2, 3, 4, 5, 6), wanted = UtcTime(2006, 7, 1, 10, 0, 0);
+  for (const std::string& file : files) WriteTimes(file, nullptr, &old, &old);
+  JobFixture job;
+  AddTarget(job.settings.targets, folder.Path().c_str());
+  job.settings.recurse = true;
+  FILETIME local;
+  ASSERT_TRUE(UtcToLocalFileTime(wanted, &local));
+  job.settings.lastWrite = TimestampEntry{true, ToFileTimeValue(local)};
+
+  RecordingCalls recording;
+  g_recorder.pauseAtOpen = 3;  // the folder is opened first, then its files
+  g_recorder.pauseMilliseconds = 300;
+  g_recorder.pausedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HWND window = CreateJobWindow(GetModuleHandleA(nullptr), &job.settings);
+  ASSERT_NE(nullptr, window);
+  WorkerThread* worker = static_cast<WorkerThread*>(GetPropA(window, PROP_THREAD));
+  ASSERT_NE(nullptr, worker);
+  HANDLE thread = nullptr;
+  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), worker->thread, GetCurrentProcess(), &thread,
+                              0, FALSE, DUPLICATE_SAME_ACCESS));
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_recorder.pausedEvent, 20000));
+
+  // The worker is inside an entry, between its open and its times.
+  EXPECT_EQ(0, SendMessageA(window, WM_ENDSESSION, TRUE, 0));
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 0));
+  EXPECT_TRUE(job.settings.cancelRequested.load());
+  std::string paused = g_recorder.pausedPath;
+  int changed = 0;
+  for (const std::string& file : files) {
+    FILETIME creation, access, write;
+    ASSERT_TRUE(ReadTimes(file, &creation, &access, &write));
+    bool hidden = (Attributes(file) & FILE_ATTRIBUTE_HIDDEN) != 0;
+    bool newTime = Ticks(write) == Ticks(wanted);
+    EXPECT_EQ(hidden, newTime) << file << ": every entry is either done or untouched";
+    changed += hidden;
+    if (lstrcmpiA(file.c_str(), paused.c_str()) == 0) {
+      EXPECT_TRUE(hidden) << "the paused entry";
+    }
+  }
+  EXPECT_EQ(3, changed);  // the paused one and the two before it; no further entry
+  CloseHandle(thread);
+  CloseHandle(g_recorder.pausedEvent);
+  DestroyWindow(window);
+  EXPECT_TRUE(RunUntilQuit(5000));
+}
+
+// The shell restarted during the job: the icon it held is gone, and the window adds it again
+// when the new taskbar announces itself.
+TEST(JobWindow, AddsItsIconAgainWhenTheTaskbarIsCreated) {
+  JobFixture job;
+  job.settings.showTrayIcon = true;
+  HWND window = CreateJobWindow(GetModuleHandleA(nullptr), &job.settings);
+  ASSERT_NE(nullptr, window);
+  TrayIcon* tray = static_cast<TrayIcon*>(GetPropA(window, PROP_WAITICON));
+  ASSERT_NE(nullptr, tray);
+  NOTIFYICONDATAA probe = tray->data;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &probe));
+  // Behind the window's back, as a shell restart does.
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &probe));
+  EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &probe));
+  UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+  ASSERT_NE(0u, taskbarCreated);
+  SendMessageA(window, taskbarCreated, 0, 0);
+  EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &probe));
+  DestroyWindow(window);
+  EXPECT_TRUE(RunUntilQuit(5000));
+  EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &probe));  // removed at the end of the job
+}
+
+bool IconIsAlive(HICON icon) {
+  ICONINFO info = {};
+  if (!GetIconInfo(icon, &info)) return false;
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  return true;
+}
+
+void* FailingAllocator(size_t, size_t) { return nullptr; }
+
+TEST(TrayIcon, TheRecordOwnsTheIconAlsoWhenItCannotBeMade) {
+  HICON icon = static_cast<HICON>(LoadImageA(nullptr, MAKEINTRESOURCEA(32512), IMAGE_ICON, 16, 16,
+                                             LR_SHARED));
+  ASSERT_NE(nullptr, icon);
+  // A private copy, so that destroying it means something.
+  HICON copy = CopyIcon(icon);
+  ASSERT_TRUE(IconIsAlive(copy));
+  SetTrayAllocatorForTests(FailingAllocator);
+  EXPECT_EQ(nullptr, CreateTrayIcon(nullptr, 7, WM_JOB_TRAYICON, copy, "tip"));
+  SetTrayAllocatorForTests(nullptr);
+  EXPECT_FALSE(IconIsAlive(copy));
+}
+
+LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST(WindowClass, FetchesItsIconsOnceAndDestroysThemWhenUnregistered) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  const char name[] = "MorvaneIconTest";
+  ASSERT_TRUE(RegisterWindowClass(instance, name, PlainProc, 0, "", NULL_BRUSH));
+  WNDCLASSEXA first = {};
+  first.cbSize = sizeof first;
+  ASSERT_TRUE(GetClassInfoExA(instance, name, &first));
+  ASSERT_NE(nullptr, first.hIcon);
+  ASSERT_NE(nullptr, first.hIconSm);
+  EXPECT_TRUE(IconIsAlive(first.hIcon));
+  // A second registration fetches nothing and leaves the class as it was.
+  EXPECT_FALSE(RegisterWindowClass(instance, name, PlainProc, 0, "", NULL_BRUSH));
+  WNDCLASSEXA second = {};
+  second.cbSize = sizeof second;
+  ASSERT_TRUE(GetClassInfoExA(instance, name, &second));
+  EXPECT_EQ(first.hIcon, second.hIcon);
+  EXPECT_EQ(first.hIconSm, second.hIconSm);
+  // Not while a window of the class exists.
+  HWND window = CreateWindowExA(0, name, name, WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, instance,
+                                nullptr);
+  ASSERT_NE(nullptr, window);
+  EXPECT_FALSE(UnregisterWindowClass(instance, name));
+  EXPECT_TRUE(IconIsAlive(first.hIcon));
+  DestroyWindow(window);
+  EXPECT_TRUE(UnregisterWindowClass(instance, name));
+  EXPECT_FALSE(IconIsAlive(first.hIcon));
+  EXPECT_FALSE(IconIsAlive(first.hIconSm));
+  EXPECT_FALSE(UnregisterWindowClass(instance, name));
 }
 
 }  // namespace

@@ -39,6 +39,12 @@ TEST(MatchWildcard, MatchesWholeNamesCharacterByCharacter) {
       {"**a**", "xxa", true},
       {"*a*b", "aaab", true},
       {"*a*b", "aaba", false},
+      // A lead byte without a valid second byte is a character of its own, so the dot after
+      // it is still a dot (the rule of ByteKindAt and the splitter).
+      {"*.txt", "a\x81.txt", true},
+      {"a?.txt", "a\x81.txt", true},
+      {"a?txt", "a\x81.txt", false},
+      {"*\x81", "a\x81", true},
   };
   for (const auto& c : cases)
     EXPECT_EQ(c.match, MatchWildcard(c.token, c.name)) << c.token << " / " << c.name;
@@ -62,10 +68,10 @@ void Enumerate(const std::string* alphabet, int size, int length, std::string pr
 
 TEST(MatchWildcard, AgreesWithTheRecursiveRules) {
   const std::string tokenParts[] = {"a", "1", "*", "?", "#", "\x95\x5c"};
-  const std::string nameParts[] = {"a", "1", "\\", "\x95\x5c"};
+  const std::string nameParts[] = {"a", "1", "\\", "\x95\x5c", "\x81."};
   std::vector<std::string> tokens, names;
   Enumerate(tokenParts, 6, 4, "", &tokens);
-  Enumerate(nameParts, 4, 4, "", &names);
+  Enumerate(nameParts, 5, 4, "", &names);
   int mismatches = 0;
   for (const auto& token : tokens) {
     for (const auto& name : names) {

@@ -195,6 +195,13 @@ const MatchCase kMatchCases[] = {
     {"\x82", "a\x82", 0, "1,2"},
     {".", "\x82", 0, "0,1"},
     {"\x82", "\x82\xa0", 0, "no"},
+    // So is a lead byte before a byte that cannot be a second byte: "a\x81.txt" has its dot.
+    {"\\.txt$", "a\x81.txt", 0, "2,6"},
+    {"^a..txt$", "a\x81.txt", 0, "0,6"},
+    {"\x81", "a\x81.txt", 0, "1,2"},
+    {"[\x81.]+", "a\x81.txt", 0, "1,3"},
+    {"[\x80-\x82.]", "\x81\x7f", 0, "0,1"},
+    {".", "\x81\xfd", 0, "0,1"},
     // The filter's cases.
     {"txt", "readme.TXT.bak", IC, "7,10"},
     {"^a", "ba.txt", IC, "no"},

@@ -131,6 +131,15 @@ const DumpCase kDumpCases[] = {
     {"a\x82", "0:cat('a','\\x82')"},
     {"\\\x82", "0:'\\x82'"},
     {"[a\x82", "0:cat(cat('[','a'),'\\x82')"},
+    // So is a lead byte before a byte that cannot be a second byte (the rule of ByteKindAt):
+    // the byte after it keeps its own meaning.
+    {"\x81*", "0:star('\\x81')"},
+    {"\x81.", "0:cat('\\x81',.)"},
+    {"\x81\x7f", "0:cat('\\x81','\\x7F')"},
+    {"\\\x81.", "0:cat('\\x81',.)"},
+    {"[\x81.]", "0:[\\x81.]"},
+    {"[\x81]]", "0:[\\x81]]"},  // "]" is a valid second byte: the set goes on past it
+    {"(\x81)", "1:cat(<1,cat('\\x81',>1))"},
 };
 
 TEST(RegexParse, GoldenTreeDumps) {

@@ -43,9 +43,10 @@ TEST(RegexSearch, AgreesWithTheReferenceMatcher) {
 
 TEST(RegexSearch, AgreesWithTheReferenceOnDoubleByteTexts) {
   const char* patterns[] = {".", "..", "\x82\xa0", "[\x82\x9f-\x82\xf1]+", "\x82\x60", "A",
-                            "\\\x82\xa0?.$", "(.)(.)", "[^a]", "\x82"};
+                            "\\\x82\xa0?.$", "(.)(.)", "[^a]", "\x82", "\x81.", "[\x81.]+",
+                            "\x81\\.t"};
   const char* texts[] = {"\x82\xa0" "a", "a\x82\xa0\x82\xa2", "\x82\x81", "A\x82\x60", "\x82",
-                         "a\x82", "\x95\x5c\\"};
+                         "a\x82", "\x95\x5c\\", "a\x81.txt", "\x81\x7f\x81\xfd"};
   for (const char* pattern : patterns) {
     for (const char* text : texts) {
       for (int flags = 0; flags <= 6; flags += 2) {

@@ -51,6 +51,52 @@ TEST(CharSteps, StepOverDoubleByteCharacters) {
   EXPECT_EQ(text + 4, NextChar(text + 4));
 }
 
+TEST(CharSteps, PairALeadByteOnlyWithAValidSecondByte) {
+  // The rule of ByteKindAt: 0x40-0xFC except 0x7F completes a lead byte; anything else leaves
+  // the lead byte standing alone, and the byte after it is a character of its own.
+  const struct {
+    const char* text;
+    unsigned code;
+    int length;
+  } cases[] = {
+      {"\x81.", 0x81, 1},        {"\x81\x7f", 0x81, 1}, {"\x81\xfd", 0x81, 1},
+      {"\x81\x30", 0x81, 1},     {"\x81\x40", 0x8140, 2}, {"\x81\xfc", 0x81fc, 2},
+      {"\x95\x5c", 0x955c, 2},   {"\x81\x81", 0x8181, 2}, {"\x81", 0x81, 1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.code, CharCodeAt(c.text)) << c.text;
+    EXPECT_EQ(c.text + c.length, NextChar(c.text)) << c.text;
+    EXPECT_EQ(c.length == 2, IsDoubleByteAt(c.text)) << c.text;
+  }
+  const char* text = "a\x81.txt";
+  EXPECT_EQ(text + 2, NextChar(text + 1));
+  EXPECT_EQ('.', CharCodeAt(NextChar(text + 1)));
+}
+
+TEST(CharSteps, AgreeWithByteKindAtOnEveryText) {
+  // Every text of up to five bytes over the bytes that matter (leads, valid and invalid second
+  // bytes, backslash, dot): NextChar stops exactly at the bytes that ByteKindAt does not call
+  // second bytes, and CharCodeAt reads a pair exactly where ByteKindAt sees one.
+  const unsigned char alphabet[] = {'a', '.', 0x5c, 0x7f, 0x30, 0x40, 0x81, 0x95, 0xe0, 0xfd};
+  const int size = sizeof alphabet;
+  for (int length = 0; length <= 5; ++length) {
+    int total = 1;
+    for (int i = 0; i < length; ++i) total *= size;
+    for (int n = 0; n < total; ++n) {
+      char text[8] = {};
+      for (int i = 0, k = n; i < length; ++i, k /= size)
+        text[i] = static_cast<char>(alphabet[k % size]);
+      for (const char* position = text; *position; position = NextChar(position)) {
+        int at = static_cast<int>(position - text);
+        bool pair = CharCodeAt(position) > 0xFF;
+        ASSERT_NE(BYTE_TRAIL, ByteKindAt(text, at)) << length << "/" << n;
+        ASSERT_EQ(pair, ByteKindAt(text, at + 1) == BYTE_TRAIL) << length << "/" << n;
+        ASSERT_EQ(pair, NextChar(position) == position + 2) << length << "/" << n;
+      }
+    }
+  }
+}
+
 TEST(FoldLowerCase, FoldsOnlyAsciiLetters) {
   // 0x82 0x60 is a full-width A; its second byte 0x60 is no letter, but 0x83 0x41 has 'A' as
   // its second byte and must stay as it is.

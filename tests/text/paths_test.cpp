@@ -132,6 +132,7 @@ TEST(PathParts, SplitOnlyAtRealSeparators) {
       {"c:\\my.dir\\file", "file", "c:\\my.dir", "c:\\my.dir\\file", ""},
       {"c:\\a\\\x95\x5c.txt", "\x95\x5c.txt", "c:\\a", "c:\\a\\\x95\x5c", "txt"},
       {"c:\\\x95\x5c", "\x95\x5c", "c:", "c:\\\x95\x5c", ""},
+      {"c:\\a\x81.txt", "a\x81.txt", "c:", "c:\\a\x81", "txt"},  // a broken lead keeps the dot
       {"file.txt", "file.txt", "file.txt", "file", "txt"},
       {"c:\\dir\\", "", "c:\\dir", "c:\\dir\\", ""},
       {"", "", "", "", ""},
@@ -156,8 +157,8 @@ TEST(HasShortcutExtension, OnlyTheLastExtensionOfTheNameCounts) {
     const char* path;
     bool shortcut;
   } cases[] = {
-      {"c:\a\b.lnk", true},   {"c:\a\B.LnK", true},      {"c:\a\b.lnk.txt", false},
-      {"c:\a.lnk\b", false},  {"c:\a\blnk", false},      {"c:\a\b.lnkx", false},
+      {"c:\\a\\b.lnk", true},   {"c:\\a\\B.LnK", true},      {"c:\\a\\b.lnk.txt", false},
+      {"c:\\a.lnk\\b", false},  {"c:\\a\\blnk", false},      {"c:\\a\\b.lnkx", false},
       {".lnk", true},           {"", false},                  {"c:\\a\\\x95\x5c.lnk", true},
   };
   for (const auto& c : cases) EXPECT_EQ(c.shortcut, HasShortcutExtension(c.path)) << c.path;
