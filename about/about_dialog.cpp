@@ -12,6 +12,7 @@
 #include "app/holders.h"
 #include "controls/link_label.h"
 #include "controls/window_helpers.h"
+#include "shell/program_icon.h"
 
 const char PROP_ABOUTDIALOGDATA[] = "PROP_ABOUTDIALOGDATA";
 
@@ -68,15 +69,6 @@ bool ProgramFilePath(char* path) {
     return false;
   }
   return true;
-}
-
-HICON ProgramIcon(UINT sizeFlag) {
-  char path[PATH_BUFFER_SIZE];
-  if (!ProgramFilePath(path)) return nullptr;
-  SHFILEINFOA info;
-  std::memset(&info, 0, sizeof info);
-  if (!SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_ICON | sizeFlag)) return nullptr;
-  return info.hIcon;
 }
 
 AboutDialogData* DataOf(HWND dialog) {
@@ -243,8 +235,8 @@ INT_PTR RunAboutBox(HWND parent, const char* const* siteRef, ShellOpener opener)
   }
   std::uint16_t* block = BuildDialogTemplate(&kAboutDialog, kAboutItems);
   if (!block) return 0;
-  IconHolder largeIcon(ProgramIcon(SHGFI_LARGEICON));
-  IconHolder smallIcon(ProgramIcon(SHGFI_SMALLICON));
+  IconHolder largeIcon(ProgramShellIcon(SHGFI_LARGEICON));
+  IconHolder smallIcon(ProgramShellIcon(SHGFI_SMALLICON));
   AboutDialogData data = {largeIcon.Get(), smallIcon.Get(), siteRef, opener};
   INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
                                            reinterpret_cast<LPCDLGTEMPLATEA>(block), parent,

@@ -7,6 +7,7 @@
 #include "app/job_walk.h"
 #include "controls/window_helpers.h"
 #include "dialog/resource_ids.h"
+#include "shell/program_icon.h"
 #include "text/bounded.h"
 
 const char JOB_WINDOW_CLASS[] = "Morvane";
@@ -32,12 +33,15 @@ UINT TaskbarCreatedMessage() {
 
 TrayAllocator g_trayAllocator = nullptr;
 
-HICON ProgramShellIcon(UINT sizeFlag) {
-  char path[MAX_PATH + 1] = {};
-  if (GetModuleFileNameA(nullptr, path, MAX_PATH) == 0) return nullptr;
-  SHFILEINFOA info = {};
-  if (!SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_ICON | sizeFlag)) return nullptr;
-  return info.hIcon;
+// Asks the worker to stop and waits until it has finished its current entry; the record stays.
+void FinishWorker(WorkerThread* worker) {
+  if (worker == nullptr) return;
+  if (worker->settings) worker->settings->cancelRequested.store(true);
+  if (worker->thread) {
+    WaitForSingleObject(worker->thread, INFINITE);
+    CloseHandle(worker->thread);
+    worker->thread = nullptr;
+  }
 }
 
 WorkerThread* WorkerOf(HWND window) {
@@ -80,15 +84,7 @@ LRESULT OnDestroy(HWND window) {
 // The session is ending (logoff, shutdown): the process may be ended as soon as this returns,
 // so the worker is asked to stop and the entry it is changing is finished first.
 LRESULT OnEndSession(HWND window, WPARAM ending) {
-  if (!ending) return 0;
-  WorkerThread* worker = WorkerOf(window);
-  if (worker == nullptr) return 0;
-  if (worker->settings) worker->settings->cancelRequested.store(true);
-  if (worker->thread) {
-    WaitForSingleObject(worker->thread, INFINITE);
-    CloseHandle(worker->thread);
-    worker->thread = nullptr;
-  }
+  if (ending) FinishWorker(WorkerOf(window));
   return 0;
 }
 
@@ -120,8 +116,7 @@ LRESULT OnTrayIcon(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT OnTrayMenu(HWND window) {
-  HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
-  ShowMenuResourceAtCursor(instance, IDM_TRAY_MENU, 0, window, TPM_RIGHTBUTTON | TPM_VERTICAL);
+  ShowMenuResourceAtCursor(WindowInstance(window), IDM_TRAY_MENU, 0, window, TPM_RIGHTBUTTON | TPM_VERTICAL);
   return 0;
 }
 
@@ -207,13 +202,7 @@ WorkerThread* StartWorker(JobSettings* settings, LPTHREAD_START_ROUTINE threadFu
 }
 
 void StopWorker(WorkerThread* worker) {
-  if (worker == nullptr) return;
-  if (worker->settings) worker->settings->cancelRequested.store(true);
-  if (worker->thread) {
-    WaitForSingleObject(worker->thread, INFINITE);
-    CloseHandle(worker->thread);
-    worker->thread = nullptr;
-  }
+  FinishWorker(worker);
   std::free(worker);
 }
 

@@ -224,7 +224,7 @@ bool SubclassLinkLabel(HWND label) {
   HFONT font = CreateFontIndirectA(&description);
   if (!font) return false;
   HCURSOR hand =
-      CreateHandCursor(reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(label, GWLP_HINSTANCE)));
+      CreateHandCursor(WindowInstance(label));
   if (!hand) {
     DeleteObject(font);
     return false;

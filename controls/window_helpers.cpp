@@ -221,6 +221,10 @@ void PlaceWindowAtCursor(HWND window) {
 
 // ---- Other wrappers ----
 
+HINSTANCE WindowInstance(HWND window) {
+  return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+}
+
 bool EnableDialogItem(HWND dialog, int itemId, bool on) {
   return EnableWindow(GetDlgItem(dialog, itemId), on ? TRUE : FALSE) != FALSE;
 }

@@ -51,6 +51,7 @@ bool IsTopmost(HWND window);
 void PlaceWindowAtCursor(HWND window);
 
 // Other wrappers.
+HINSTANCE WindowInstance(HWND window);
 bool EnableDialogItem(HWND dialog, int itemId, bool on);
 int GetDialogItemTextLength(HWND dialog, int itemId);
 void FocusDialogItem(HWND dialog, int itemId);

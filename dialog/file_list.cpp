@@ -50,8 +50,7 @@ void OnContextMenu(HWND dialog, HWND listBox) {
   int count = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
   int selected = static_cast<int>(SendMessageA(listBox, LB_GETSELCOUNT, 0, 0));
   if (count < 2 || selected < 1) return;
-  HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
-  ShowMenuResourceAtCursor(instance, IDM_FILELIST_MENU, 0, dialog, TPM_RIGHTBUTTON);
+  ShowMenuResourceAtCursor(WindowInstance(dialog), IDM_FILELIST_MENU, 0, dialog, TPM_RIGHTBUTTON);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "dialog/file_list.h"
 #include "dialog/resource_ids.h"
 #include "dialog/timestamp_rows.h"
+#include "shell/program_icon.h"
 #include "text/paths.h"
 
 const char PROP_DIALOGPARAM[] = "PROP_DIALOGPARAM";
@@ -104,22 +105,9 @@ struct DialogSizes {
 };
 DialogSizes gSizes = {{0, 0}, 0};
 
-HINSTANCE InstanceOf(HWND dialog) {
-  return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
-}
-
 INT_PTR Answer(HWND dialog, LRESULT result) {
   SetWindowLongPtrA(dialog, DWLP_MSGRESULT, result);
   return TRUE;
-}
-
-HICON ProgramShellIcon(UINT sizeFlag) {
-  char path[PATH_BUFFER_SIZE] = "";
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  if (length == 0 || length >= sizeof path) return nullptr;
-  SHFILEINFOA info = {};
-  if (!SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_ICON | sizeFlag)) return nullptr;
-  return info.hIcon;
 }
 
 // The shell hands out a new icon each time; the window does not own what it is given.
@@ -152,7 +140,7 @@ void ExtendSystemMenu(HWND dialog) {
         InsertMenuSeparator(MF_BYPOSITION, system, at);
         break;
       case SYSTEM_MENU_SHORTCUTS:
-        if (HMENU submenu = TakeShortcutSubmenu(InstanceOf(dialog))) {
+        if (HMENU submenu = TakeShortcutSubmenu(WindowInstance(dialog))) {
           if (!InsertMenuA(system, at, MF_BYPOSITION | MF_POPUP,
                            reinterpret_cast<UINT_PTR>(submenu), row.text))
             DestroyMenu(submenu);
@@ -163,7 +151,7 @@ void ExtendSystemMenu(HWND dialog) {
 }
 
 void AddDialogTools(HWND dialog) {
-  HWND tooltip = CreateTooltip(dialog, InstanceOf(dialog), TTS_ALWAYSTIP, 0);
+  HWND tooltip = CreateTooltip(dialog, WindowInstance(dialog), TTS_ALWAYSTIP, 0);
   if (!tooltip) return;
   SetTooltipMaxWidth(tooltip, 0xFFFF);  // texts with line breaks show on several lines
   for (const DialogTool& tool : kDialogTools)

@@ -292,7 +292,6 @@ void OpenCheckBoxMenu(HWND dialog, int controlId, HWND button, LPARAM packedPoin
   POINT point = {static_cast<short>(LOWORD(packedPoint)), static_cast<short>(HIWORD(packedPoint))};
   RECT exclude;
   GetWindowRect(button, &exclude);
-  HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
-  ShowMenuResource(point, instance, IDM_ATTRIBUTE_MENU, entry->submenu, dialog,
+  ShowMenuResource(point, WindowInstance(dialog), IDM_ATTRIBUTE_MENU, entry->submenu, dialog,
                    TPM_RIGHTBUTTON | TPM_VERTICAL, &exclude);
 }

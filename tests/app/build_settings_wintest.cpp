@@ -13,12 +13,6 @@
 
 namespace {
 
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 // A record built from "prog" and the given arguments, with its target list released after.
 struct Built {
   explicit Built(std::vector<std::string> arguments) : texts(std::move(arguments)) {

@@ -17,12 +17,6 @@ namespace {
 const DWORD kHidden = FILE_ATTRIBUTE_HIDDEN, kSystem = FILE_ATTRIBUTE_SYSTEM,
             kReadOnly = FILE_ATTRIBUTE_READONLY;
 
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 // A record in apply form that sets the hidden bit and keeps the rest.
 struct Job {
   Job() {

@@ -19,11 +19,7 @@
 
 namespace dialogtest {
 
-inline std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
+using ::Lower;
 
 inline std::vector<std::string> Lower(std::vector<std::string> texts) {
   for (std::string& text : texts) text = Lower(text);

@@ -12,12 +12,6 @@
 
 namespace {
 
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 TEST(ResolveShortcutOrPath, StandsForTheTargetOrForItself) {
   TempFolder folder;
   std::string sub = folder.MakeFolder("Sub Folder");

@@ -128,6 +128,12 @@ bool WriteTimes(const std::string& path, const FILETIME* creation, const FILETIM
   return ok != FALSE;
 }
 
+std::string Lower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
 FILETIME UtcTime(int year, int month, int day, int hour, int minute, int second) {
   SYSTEMTIME fields = {};
   fields.wYear = static_cast<WORD>(year);

@@ -25,6 +25,9 @@ class TempFolder {
   std::string path_;
 };
 
+// A path as the program stores it: ASCII letters in lower case.
+std::string Lower(std::string text);
+
 // Reading and writing what the tests check on disk.
 DWORD Attributes(const std::string& path);
 void SetAttributes(const std::string& path, DWORD attributes);
