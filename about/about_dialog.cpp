@@ -9,7 +9,7 @@
 #include "about/about_layout.h"
 #include "about/about_texts.h"
 #include "about/dialog_template.h"
-#include "app/holders.h"
+#include "text/holders.h"
 #include "controls/link_label.h"
 #include "controls/window_helpers.h"
 #include "shell/program_icon.h"

@@ -2,7 +2,7 @@
 #include "app/job_walk.h"
 
 #include "app/apply_plan.h"
-#include "app/holders.h"
+#include "text/holders.h"
 #include "app/local_time.h"
 #include "app/name_filter.h"
 #include "app/trace.h"

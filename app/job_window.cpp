@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "app/holders.h"
+#include "text/holders.h"
 #include "app/job_walk.h"
 #include "controls/window_helpers.h"
 #include "dialog/resource_ids.h"

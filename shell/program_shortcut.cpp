@@ -3,7 +3,7 @@
 
 #include <shlobj.h>
 
-#include "app/holders.h"
+#include "text/holders.h"
 #include "shell/shortcut_paths.h"
 #include "shell/shortcuts.h"
 #include "text/chars.h"

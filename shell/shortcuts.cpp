@@ -1,7 +1,7 @@
 // Shortcut resolution and path canonicalisation (see shortcuts.h).
 #include "shell/shortcuts.h"
 
-#include "app/holders.h"
+#include "text/holders.h"
 #include "text/bounded.h"
 #include "text/chars.h"
 #include "text/file_queries.h"

@@ -12,7 +12,7 @@
 
 #include "about/about_dialog.h"
 #include "about/about_texts.h"
-#include "app/holders.h"
+#include "text/holders.h"
 #include "controls/window_helpers.h"
 #include "support/temp_folder.h"
 #include "tests/about/planted_meter.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/holders.h"
+#include "text/holders.h"
 #include "shell/program_shortcut.h"
 #include "support/temp_folder.h"
 #include "text/chars.h"
