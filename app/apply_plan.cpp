@@ -6,18 +6,8 @@
 ApplyPlan PlanApply(uint32_t current, bool writesTimes, uint32_t orMask, uint32_t andMask) {
   ApplyPlan plan = {};
   if (current == ATTR_INVALID) return plan;
+  plan.open = writesTimes;
   plan.finalAttributes = ApplyAttributeMasks(current, orMask, andMask);
-  // What the entry holds just before the final write.
-  uint32_t held = current;
-  if (writesTimes) {
-    plan.open = true;
-    plan.openLinkItself = (current & ATTR_REPARSE_POINT) != 0;
-    if (current & ATTR_READONLY) {
-      plan.unlock = true;
-      plan.unlockAttributes = current & ~static_cast<uint32_t>(ATTR_READONLY);
-      held = plan.unlockAttributes;
-    }
-  }
-  plan.writeFinal = plan.finalAttributes != held;
+  plan.writeFinal = plan.finalAttributes != current;
   return plan;
 }

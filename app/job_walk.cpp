@@ -44,9 +44,10 @@ void RunJob(const JobSettings* settings) {
   context.settings = settings;
   context.calls = &CurrentFileCalls();
   PlanAppliedTimes(*settings, &context.times);
-  int count = settings->targets ? settings->targets->count : 0;
-  for (int i = 0; i < count && !settings->cancelRequested.load(); ++i) {
-    const char* target = TargetAt(settings->targets, i);
+  // One pass along the list: item i found by counting from the front would cost a walk per target.
+  const StringListNode* node = settings->targets ? settings->targets->first : nullptr;
+  for (; node && !settings->cancelRequested.load(); node = node->next) {
+    const char* target = static_cast<const char*>(node->item);
     if (target) ProcessEntry(target, nullptr, &context);
   }
 }
@@ -104,22 +105,21 @@ void ApplyChanges(const AppliedTimes& times, const char* path, uint32_t orMask, 
 
 void ApplyChangesTo(const FileCalls& calls, const AppliedTimes& times, const char* path,
                     DWORD current, uint32_t orMask, uint32_t andMask) {
-  // Only the read-only bit is ever taken away before the final write, and only to open the
-  // entry for its times: a job ended in between leaves every other attribute in place.
   ApplyPlan plan = PlanApply(current, WritesTimes(times), orMask, andMask);
-  if (plan.unlock) calls.setAttributes(path, plan.unlockAttributes);
   if (plan.open) {
-    // A link gets its own times; opened plainly, the times would land on whatever it points to.
-    DWORD openFlags = FILE_FLAG_BACKUP_SEMANTICS;
-    if (plan.openLinkItself) openFlags |= FILE_FLAG_OPEN_REPARSE_POINT;
-    HANDLE file = calls.createFile(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                   openFlags, nullptr);
+    // The times need no more than attribute-write access, which read-only does not deny and
+    // which other programs' open handles do not lock out; so read-only never comes off, and a
+    // file in use gets its times too. Opened plainly, a link that the user named hands its
+    // times on to what it points to (links met inside a folder never get here).
+    HANDLE file = calls.createFile(path, FILE_WRITE_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file != INVALID_HANDLE_VALUE && file != nullptr) {
       calls.setFileTime(file, times.creation, times.lastAccess, times.lastWrite);
       calls.closeHandle(file);
     }
   }
-  // Also when the open failed: a file locked by another program still gets its attributes.
+  // Also when the open failed: an entry whose times cannot be written still gets its attributes.
   if (plan.writeFinal) calls.setAttributes(path, plan.finalAttributes);
 }
 

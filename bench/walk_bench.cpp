@@ -7,9 +7,13 @@
 //   - both against Wine's attrib /s setting or clearing hidden on the same tree, started as a
 //     process of the same session;
 //   - for comparison, the six calls per entry that the job used to make for either kind
-//     (read, clear to 0, open, set the time, close, write), over a path list collected first.
+//     (read, clear to 0, open, set the time, close, write), over a path list collected first;
+//   - a timestamp job over a second tree whose files are all read-only, against a bare walk of
+//     the sequence it replaces there (clear read-only, open for reading and writing, set the
+//     time, close, set read-only again).
 //   walk_bench TREE_FOLDER [RUNS]
-// The tree is made when the folder does not exist yet: 25 folders of 20 subfolders of 38 files.
+// The tree is made when the folder does not exist yet: 25 folders of 20 subfolders of 38 files;
+// the read-only tree beside it (TREE_FOLDER-readonly) has 10 such folders.
 #include <windows.h>
 
 #include <algorithm>
@@ -24,9 +28,9 @@
 
 namespace {
 
-void MakeTree(const std::string& root) {
+void MakeTree(const std::string& root, int folders, DWORD fileAttributes) {
   CreateDirectoryA(root.c_str(), nullptr);
-  for (int a = 0; a < 25; ++a) {
+  for (int a = 0; a < folders; ++a) {
     std::string top = root + "\\top" + std::to_string(a);
     CreateDirectoryA(top.c_str(), nullptr);
     for (int b = 0; b < 20; ++b) {
@@ -37,6 +41,7 @@ void MakeTree(const std::string& root) {
         HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+        if (fileAttributes) SetFileAttributesA(file.c_str(), fileAttributes);
       }
     }
   }
@@ -89,7 +94,8 @@ struct BareWork {
 void BareEntry(const std::string& path, DWORD attributes, const BareWork& work) {
   DWORD wanted = (attributes | work.orMask) & work.andMask;
   if (work.write) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
       SetFileTime(file, nullptr, nullptr, work.write);
@@ -119,6 +125,50 @@ void BareFolder(const std::string& folder, const BareWork& work) {
 void BareWalk(const std::string& root, const BareWork& work) {
   BareEntry(root, GetFileAttributesA(root.c_str()), work);
   BareFolder(root, work);
+}
+
+// What a timestamp job used to do to every read-only entry: take the bit off so that the entry
+// could be opened for writing, write the time, put the bit back.
+void FormerReadOnlyEntry(const std::string& path, DWORD attributes, const FILETIME& write) {
+  bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  if (readOnly) SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    SetFileTime(file, nullptr, nullptr, &write);
+    CloseHandle(file);
+  }
+  if (readOnly) SetFileAttributesA(path.c_str(), attributes);
+}
+
+void FormerReadOnlyFolder(const std::string& folder, const FILETIME& write) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (found.cFileName[0] == '.' && (found.cFileName[1] == 0 ||
+                                      (found.cFileName[1] == '.' && found.cFileName[2] == 0)))
+      continue;
+    std::string path = folder + "\\" + found.cFileName;
+    FormerReadOnlyEntry(path, found.dwFileAttributes, write);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) FormerReadOnlyFolder(path, write);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+void FormerReadOnlyWalk(const std::string& root, const FILETIME& write) {
+  FormerReadOnlyEntry(root, GetFileAttributesA(root.c_str()), write);
+  FormerReadOnlyFolder(root, write);
+}
+
+// Entries of the tree below root (root included), and how many of them are read-only.
+void CountEntries(const std::string& root, std::size_t* entries, std::size_t* readOnly) {
+  std::vector<std::string> paths;
+  CollectPaths(root, &paths);
+  *entries = paths.size();
+  *readOnly = 0;
+  for (const std::string& path : paths)
+    *readOnly += (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
 // Wine's own attrib, started as a process of this session, on every file below the root.
@@ -156,14 +206,20 @@ double Fastest(const std::vector<double>& values) {
 
 }  // namespace
 
-enum Pass { ATTRIBUTE_JOB, ATTRIBUTE_BARE, ATTRIB, TIME_JOB, TIME_BARE, FORMER, PASSES };
-const char* const kPassNames[PASSES] = {"attributes job", "attributes bare", "attrib /s",
-                                        "times job",      "times bare",      "former sequence"};
+enum Pass {
+  ATTRIBUTE_JOB, ATTRIBUTE_BARE, ATTRIB, TIME_JOB, TIME_BARE, FORMER, RO_TIME_JOB, RO_FORMER,
+  PASSES
+};
+const char* const kPassNames[PASSES] = {"attributes job",  "attributes bare", "attrib /s",
+                                        "times job",       "times bare",      "former sequence",
+                                        "ro times job",    "ro former loop"};
 
 // Passes that are compared are run side by side: the attribute passes (which flip hidden, so
-// that each one writes every entry), the timestamp passes, and the former sequence.
+// that each one writes every entry), the timestamp passes, the former sequence, and the
+// timestamp passes over the read-only tree.
 const std::vector<std::vector<int>> kGroups = {
-    {ATTRIBUTE_JOB, ATTRIBUTE_BARE, ATTRIB}, {TIME_JOB, TIME_BARE}, {FORMER}};
+    {ATTRIBUTE_JOB, ATTRIBUTE_BARE, ATTRIB}, {TIME_JOB, TIME_BARE}, {FORMER},
+    {RO_TIME_JOB, RO_FORMER}};
 
 struct Ratio {
   const char* name;
@@ -175,6 +231,7 @@ const Ratio kRatios[] = {
     {"times job / its bare walk", TIME_JOB, TIME_BARE},
     {"times job / attrib /s", TIME_JOB, ATTRIB},
     {"former sequence / attributes job", FORMER, ATTRIBUTE_JOB},
+    {"ro times job / ro former loop", RO_TIME_JOB, RO_FORMER},
 };
 
 int main(int argc, char** argv) {
@@ -185,9 +242,14 @@ int main(int argc, char** argv) {
   std::string root = argv[1];
   int runs = argc > 2 ? std::atoi(argv[2]) : 5;
   if (runs < 1) runs = 1;
-  if (GetFileAttributesA(root.c_str()) == INVALID_FILE_ATTRIBUTES) MakeTree(root);
+  if (GetFileAttributesA(root.c_str()) == INVALID_FILE_ATTRIBUTES) MakeTree(root, 25, 0);
   std::vector<std::string> paths;
   CollectPaths(root, &paths);
+  std::string readOnlyRoot = root + "-readonly";
+  if (GetFileAttributesA(readOnlyRoot.c_str()) == INVALID_FILE_ATTRIBUTES)
+    MakeTree(readOnlyRoot, 10, FILE_ATTRIBUTE_READONLY);
+  std::size_t readOnlyEntries = 0, readOnlyFiles = 0;
+  CountEntries(readOnlyRoot, &readOnlyEntries, &readOnlyFiles);
 
   JobSettings settings;
   InitJobSettings(&settings);
@@ -199,6 +261,14 @@ int main(int argc, char** argv) {
   FILETIME local;
   UtcToLocalFileTime(utc, &local);
   AddTarget(settings.targets, root.c_str());
+  JobSettings readOnlySettings;
+  InitJobSettings(&readOnlySettings);
+  readOnlySettings.showDialog = false;
+  readOnlySettings.recurse = true;
+  readOnlySettings.orMask = 0;
+  readOnlySettings.andMask = 0xFFFFFFFFu;
+  readOnlySettings.lastWrite = TimestampEntry{true, ToFileTimeValue(local)};
+  AddTarget(readOnlySettings.targets, readOnlyRoot.c_str());
   // Start from a known state: nothing hidden.
   BareWalk(root, BareWork{nullptr, 0, ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN)});
   bool hidden = false;
@@ -213,7 +283,8 @@ int main(int argc, char** argv) {
       const std::vector<int>& group = kGroups[(g + run) % kGroups.size()];
       for (std::size_t k = 0; k < group.size(); ++k) {
         int pass = group[(k + run) % group.size()];
-        bool flips = pass != TIME_JOB && pass != TIME_BARE;
+        bool flips = pass == ATTRIBUTE_JOB || pass == ATTRIBUTE_BARE || pass == ATTRIB ||
+                     pass == FORMER;
         DWORD orMask = 0, andMask = 0xFFFFFFFFu;
         if (flips && !hidden) orMask = FILE_ATTRIBUTE_HIDDEN;
         if (flips && hidden) andMask = ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
@@ -228,6 +299,8 @@ int main(int argc, char** argv) {
           case ATTRIB: Attrib(root, !hidden); break;
           case TIME_BARE: BareWalk(root, BareWork{&utc, orMask, andMask}); break;
           case FORMER: FormerSequence(paths, utc, orMask, andMask); break;
+          case RO_TIME_JOB: RunJob(&readOnlySettings); break;
+          case RO_FORMER: FormerReadOnlyWalk(readOnlyRoot, utc); break;
         }
         QueryPerformanceCounter(&end);
         times[pass].push_back(Seconds(start, end, frequency));
@@ -236,12 +309,18 @@ int main(int argc, char** argv) {
     }
   }
   DestroyTargetList(settings.targets);
+  DestroyTargetList(readOnlySettings.targets);
+  std::size_t readOnlyAfter = 0;
+  CountEntries(readOnlyRoot, &readOnlyEntries, &readOnlyAfter);
   if (hidden) BareWalk(root, BareWork{nullptr, 0, ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN)});
 
   double count = static_cast<double>(paths.size());
   std::printf("entries %zu, runs %d; seconds: median, fastest, every run\n", paths.size(), runs);
+  std::printf("read-only tree: entries %zu, read-only files %zu before and %zu after\n",
+              readOnlyEntries, readOnlyFiles, readOnlyAfter);
   for (int pass = 0; pass < PASSES; ++pass) {
     double median = Median(times[pass]);
+    if (pass == RO_TIME_JOB || pass == RO_FORMER) count = static_cast<double>(readOnlyEntries);
     std::printf("%-16s %6.2f s %6.1f us/entry  fastest %6.2f s  (", kPassNames[pass], median,
                 median / count * 1e6, Fastest(times[pass]));
     for (double seconds : times[pass]) std::printf(" %.2f", seconds);
