@@ -118,7 +118,7 @@ void ConvertEntryToLocal(TimestampEntry& entry) {
 }  // namespace
 
 bool BuildJobSettings(JobSettings* record, int count, char** vector) {
-  InitJobSettings(record);
+  if (!InitJobSettings(record)) return false;
   if (count <= 1) return true;
   record->orMask = 0;
   record->andMask = 0xFFFFFFFFu;

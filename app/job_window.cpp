@@ -5,9 +5,11 @@
 
 #include "text/holders.h"
 #include "app/job_walk.h"
+#include "app/trace.h"
 #include "controls/window_helpers.h"
 #include "dialog/resource_ids.h"
 #include "shell/program_icon.h"
+#include "text/allocation.h"
 #include "text/bounded.h"
 
 const char JOB_WINDOW_CLASS[] = "Morvane";
@@ -31,17 +33,26 @@ UINT TaskbarCreatedMessage() {
   return message;
 }
 
-TrayAllocator g_trayAllocator = nullptr;
+// Waits for the worker's thread to end and lets go of it; the record stays.
+void JoinWorker(WorkerThread* worker) {
+  if (worker == nullptr || worker->thread == nullptr) return;
+  WaitForSingleObject(worker->thread, INFINITE);
+  CloseHandle(worker->thread);
+  worker->thread = nullptr;
+}
 
 // Asks the worker to stop and waits until it has finished its current entry; the record stays.
 void FinishWorker(WorkerThread* worker) {
   if (worker == nullptr) return;
   if (worker->settings) worker->settings->cancelRequested.store(true);
-  if (worker->thread) {
-    WaitForSingleObject(worker->thread, INFINITE);
-    CloseHandle(worker->thread);
-    worker->thread = nullptr;
-  }
+  JoinWorker(worker);
+}
+
+// The job is over (or never started): the window goes, and with it the program.
+void CloseJobWindow(HWND window, WorkerThread* worker) {
+  JoinWorker(worker);
+  KillTimer(window, JOB_WATCH_TIMER);
+  DestroyWindow(window);
 }
 
 WorkerThread* WorkerOf(HWND window) {
@@ -59,9 +70,26 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTA* creation) {
     if (tray) SetPropA(window, PROP_WAITICON, tray);
   }
   WorkerThread* worker = StartWorker(settings, WorkerMain);
+  if (worker == nullptr) Trace("! %s\r\n", "メモリが足りないため、作業を始められませんでした。");
   SetPropA(window, PROP_THREAD, worker);
-  SetTimer(window, JOB_WATCH_TIMER, 0, WatchTimerProc);
-  if (worker && worker->thread) ResumeThread(worker->thread);
+  // The timer watches the worker; the worker also says when it is done, so that a timer that
+  // cannot be started never leaves the program running for good.
+  if (!SetTimer(window, JOB_WATCH_TIMER, 0, WatchTimerProc))
+    Trace("! %s\r\n", "監視タイマーを開始できませんでした。");
+  if (worker && worker->thread) {
+    worker->window = window;
+    ResumeThread(worker->thread);
+  } else {
+    PostMessageA(window, WM_JOB_WORKEREND, 0, 0);
+  }
+  return 0;
+}
+
+// Anyone may post the message; only the worker's own word, or no worker at all, ends the job.
+LRESULT OnWorkerEnd(HWND window) {
+  WorkerThread* worker = WorkerOf(window);
+  if (worker && worker->thread && !worker->done.load()) return 0;
+  CloseJobWindow(window, worker);
   return 0;
 }
 
@@ -117,6 +145,9 @@ LRESULT OnTrayIcon(HWND window, WPARAM wParam, LPARAM lParam) {
 
 LRESULT OnTrayMenu(HWND window) {
   ShowMenuResourceAtCursor(WindowInstance(window), IDM_TRAY_MENU, 0, window, TPM_RIGHTBUTTON | TPM_VERTICAL);
+  // A menu opened for a notification icon needs a message to its owner after it closes, or
+  // the next time it is opened it closes again at once.
+  PostMessageA(window, WM_NULL, 0, 0);
   return 0;
 }
 
@@ -181,6 +212,8 @@ LRESULT CALLBACK JobWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       return 0;
     case WM_JOB_TRAYMENU:
       return OnTrayMenu(window);
+    case WM_JOB_WORKEREND:
+      return OnWorkerEnd(window);
     case WM_QUERYENDSESSION:
       return TRUE;  // the session may end; WM_ENDSESSION stops the job cleanly
     case WM_ENDSESSION:
@@ -192,7 +225,7 @@ LRESULT CALLBACK JobWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 WorkerThread* StartWorker(JobSettings* settings, LPTHREAD_START_ROUTINE threadFunction) {
-  WorkerThread* worker = static_cast<WorkerThread*>(std::calloc(1, sizeof(WorkerThread)));
+  WorkerThread* worker = static_cast<WorkerThread*>(AllocateZeroed(1, sizeof(WorkerThread)));
   if (worker == nullptr) return nullptr;
   worker->settings = settings;
   settings->cancelRequested.store(false);
@@ -209,13 +242,14 @@ void StopWorker(WorkerThread* worker) {
 DWORD WINAPI WorkerMain(LPVOID parameter) {
   WorkerThread* worker = static_cast<WorkerThread*>(parameter);
   RunJob(worker->settings);
+  worker->done.store(true);
+  if (worker->window) PostMessageA(worker->window, WM_JOB_WORKEREND, 0, 0);
   return 0;
 }
 
 TrayIcon* CreateTrayIcon(HWND window, UINT iconId, UINT callbackMessage, HICON icon,
                          const char* tip) {
-  TrayIcon* tray = static_cast<TrayIcon*>(
-      g_trayAllocator ? g_trayAllocator(1, sizeof(TrayIcon)) : std::calloc(1, sizeof(TrayIcon)));
+  TrayIcon* tray = static_cast<TrayIcon*>(AllocateZeroed(1, sizeof(TrayIcon)));
   if (tray == nullptr) {
     if (icon) DestroyIcon(icon);
     return nullptr;
@@ -237,12 +271,5 @@ TrayIcon* CreateTrayIcon(HWND window, UINT iconId, UINT callbackMessage, HICON i
 void CALLBACK WatchTimerProc(HWND window, UINT, UINT_PTR, DWORD) {
   WorkerThread* worker = WorkerOf(window);
   if (worker && worker->thread && WaitForSingleObject(worker->thread, 0) != WAIT_OBJECT_0) return;
-  if (worker && worker->thread) {
-    CloseHandle(worker->thread);
-    worker->thread = nullptr;
-  }
-  KillTimer(window, JOB_WATCH_TIMER);
-  DestroyWindow(window);
+  CloseJobWindow(window, worker);
 }
-
-void SetTrayAllocatorForTests(TrayAllocator allocator) { g_trayAllocator = allocator; }

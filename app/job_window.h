@@ -6,12 +6,15 @@
 
 #include <shellapi.h>
 
+#include <atomic>
+
 #include "app/job_settings.h"
 
 enum : UINT {
   WM_JOB_TRAYICON = 0x8001,
   WM_JOB_TRAYCLICK = 0x8002,
   WM_JOB_TRAYMENU = 0x8003,
+  WM_JOB_WORKEREND = 0x8004,  // posted by the worker as its last act
 };
 
 enum : UINT_PTR { JOB_WATCH_TIMER = 102 };
@@ -26,6 +29,8 @@ extern const char PROP_WAITICON[];
 struct WorkerThread {
   HANDLE thread;  // null when there is none
   JobSettings* settings;
+  HWND window;              // told when the job is done; null: nobody
+  std::atomic<bool> done;   // set by the worker just before it tells the window
 };
 
 // The tray icon record, filled in its first form (see CreateTrayIcon).
@@ -53,7 +58,4 @@ DWORD WINAPI WorkerMain(LPVOID worker);
 // when the record cannot be made (null is returned then).
 TrayIcon* CreateTrayIcon(HWND window, UINT iconId, UINT callbackMessage, HICON icon,
                          const char* tip);
-// Tests make the tray record's allocation fail with this; null restores calloc.
-using TrayAllocator = void* (*)(size_t count, size_t size);
-void SetTrayAllocatorForTests(TrayAllocator allocator);
 void CALLBACK WatchTimerProc(HWND window, UINT message, UINT_PTR timerId, DWORD time);

@@ -23,7 +23,10 @@ static void RunMessageLoop() {
 
 int RunApplication(HINSTANCE instance, int count, char** vector) {
   JobSettings record;
-  BuildJobSettings(&record, count, vector);
+  if (!BuildJobSettings(&record, count, vector)) {
+    Trace("! %s\r\n", "メモリが足りないため、何も変更しませんでした。");
+    return 1;
+  }
   bool start = true;
   if (record.showDialog)
     start = ShowMainDialog(nullptr, &record);  // OK rewrites the record in its apply form

@@ -3,8 +3,10 @@
 
 #include <cstdlib>
 
+#include "text/allocation.h"
+
 StringList* ListCreate() {
-  return static_cast<StringList*>(std::calloc(1, sizeof(StringList)));
+  return static_cast<StringList*>(AllocateZeroed(1, sizeof(StringList)));
 }
 
 int ListPushFront(StringList* list, void* item) {

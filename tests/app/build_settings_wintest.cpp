@@ -9,6 +9,7 @@
 #include "app/local_time.h"
 #include "app/trace.h"
 #include "support/temp_folder.h"
+#include "text/allocation.h"
 #include "text/paths.h"
 
 namespace {
@@ -55,6 +56,25 @@ TEST(BuildJobSettings, OnlyTheProgramNameKeepsTheDefaults) {
   EXPECT_EQ(0, r.targets->count);
   EXPECT_EQ(FILTER_NONE, r.filterKind);
   EXPECT_STREQ("", r.filterPattern);
+}
+
+void* FailingAllocator(size_t, size_t) { return nullptr; }
+
+// Without memory for the target list no job can be described: the record says so before any
+// target would be added to a list that does not exist.
+TEST(BuildJobSettings, WithoutMemoryForTheTargetListItFails) {
+  TempFolder folder;
+  std::string file = folder.MakeFile("a.txt");
+  std::vector<char*> arguments = {const_cast<char*>("prog"), &file[0], nullptr};
+  JobSettings record;
+  SetAllocatorForTests(FailingAllocator);
+  bool built = BuildJobSettings(&record, 2, arguments.data());
+  SetAllocatorForTests(nullptr);
+  EXPECT_FALSE(built);
+  EXPECT_EQ(nullptr, record.targets);
+  EXPECT_TRUE(BuildJobSettings(&record, 2, arguments.data()));
+  EXPECT_EQ(1, record.targets->count);
+  DestroyTargetList(record.targets);
 }
 
 TEST(BuildJobSettings, SummarisesTheTargetsAttributes) {

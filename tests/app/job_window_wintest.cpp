@@ -4,14 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "app/job_settings.h"
 #include "app/job_window.h"
 #include "app/local_time.h"
+#include "support/menu_probe.h"
 #include "support/recording_calls.h"
 #include "support/temp_folder.h"
+#include "text/allocation.h"
 
 namespace {
 
@@ -29,6 +32,8 @@ bool RunUntilQuit(DWORD timeout) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
   }
 }
+
+void* FailingAllocator(size_t, size_t) { return nullptr; }
 
 struct JobFixture {
   JobSettings settings;
@@ -70,6 +75,98 @@ TEST(JobWindow, AnEmptyJobEndsAtTheFirstTick) {
   EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &change));
   ASSERT_TRUE(RunUntilQuit(20000));
   EXPECT_FALSE(IsWindow(window));
+}
+
+// Without the watch timer (as when it cannot be started) the worker's own word ends the job;
+// without memory for the worker's record the job ends at once, touching nothing.
+TEST(JobWindow, EndsWithoutItsTimerAndWithoutItsWorker) {
+  for (bool workerRecord : {true, false}) {
+    TempFolder folder;
+    std::string file = folder.MakeFile("job.txt");
+    JobFixture job;
+    AddTarget(job.settings.targets, file.c_str());
+    if (!workerRecord) SetAllocatorForTests(FailingAllocator);
+    HWND window = CreateJobWindow(GetModuleHandleA(nullptr), &job.settings);
+    SetAllocatorForTests(nullptr);
+    ASSERT_NE(nullptr, window);
+    EXPECT_TRUE(KillTimer(window, JOB_WATCH_TIMER));
+    ASSERT_TRUE(RunUntilQuit(20000)) << "worker record " << workerRecord;
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(workerRecord, (Attributes(file) & FILE_ATTRIBUTE_HIDDEN) != 0);
+  }
+}
+
+// A message that only looks like the worker's changes nothing while the worker runs.
+TEST(JobWindow, OnlyTheWorkerEndsTheJob) {
+  JobFixture job;
+  RecordingCalls recording;
+  g_recorder.pauseAtOpen = 0;
+  g_recorder.pauseMilliseconds = 500;
+  g_recorder.pausedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  TempFolder folder;
+  AddTarget(job.settings.targets, folder.MakeFile("slow.txt").c_str());
+  job.settings.lastWrite = TimestampEntry{true, {0, 0x01c60000u}};
+  HWND window = CreateJobWindow(GetModuleHandleA(nullptr), &job.settings);
+  ASSERT_NE(nullptr, window);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_recorder.pausedEvent, 20000));
+  SendMessageA(window, WM_JOB_WORKEREND, 0, 0);
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_TRUE(RunUntilQuit(20000));
+  CloseHandle(g_recorder.pausedEvent);
+}
+
+// The window's messages as the thread retrieves them, for the tray menu's closing message.
+std::vector<UINT> gRetrieved;
+HWND gWatched = nullptr;
+
+LRESULT CALLBACK NoteRetrieved(int code, WPARAM wParam, LPARAM lParam) {
+  const MSG* message = reinterpret_cast<const MSG*>(lParam);
+  if (code == HC_ACTION && wParam == PM_REMOVE && message->hwnd == gWatched)
+    gRetrieved.push_back(message->message);
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A right click on the icon opens the one-item menu; choosing its item cancels the job, which
+// then ends. After the menu, the window is sent the message that lets the menu open again.
+TEST(JobWindow, TrayMenuCancelsTheJob) {
+  TempFolder folder;
+  std::vector<std::string> files;
+  for (int i = 0; i < 4; ++i) files.push_back(folder.MakeFile("f" + std::to_string(i)));
+  JobFixture job;
+  job.settings.showTrayIcon = true;
+  AddTarget(job.settings.targets, folder.Path().c_str());
+  job.settings.recurse = true;
+  job.settings.lastWrite = TimestampEntry{true, {0, 0x01c60000u}};
+  RecordingCalls recording;
+  g_recorder.pauseAtOpen = 1;  // inside the first file, long enough for the menu
+  g_recorder.pauseMilliseconds = 2000;
+  g_recorder.pausedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HWND window = CreateJobWindow(GetModuleHandleA(nullptr), &job.settings);
+  ASSERT_NE(nullptr, window);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_recorder.pausedEvent, 20000));
+  gRetrieved.clear();
+  gWatched = window;
+  HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, NoteRetrieved, nullptr, GetCurrentThreadId());
+  ASSERT_NE(nullptr, hook);
+  SeenMenu seen;
+  {
+    MenuProbe probe('C');
+    SendMessageA(window, WM_JOB_TRAYICON, TRAY_ICON_ID, WM_RBUTTONUP);
+    seen = probe.Wait();
+  }
+  ASSERT_EQ(1u, seen.items.size());
+  EXPECT_EQ(static_cast<UINT>(IDM_TRAY_CANCEL), seen.items[0].id);
+  EXPECT_EQ("ｷｬﾝｾﾙ(&C)", seen.items[0].text);
+  EXPECT_TRUE(job.settings.cancelRequested.load());
+  EXPECT_TRUE(RunUntilQuit(20000));
+  UnhookWindowsHookEx(hook);
+  auto menuAt = std::find(gRetrieved.begin(), gRetrieved.end(), WM_JOB_TRAYMENU);
+  ASSERT_NE(gRetrieved.end(), menuAt);
+  EXPECT_NE(gRetrieved.end(), std::find(menuAt, gRetrieved.end(), static_cast<UINT>(WM_NULL)));
+  int changed = 0;
+  for (const std::string& file : files) changed += (Attributes(file) & FILE_ATTRIBUTE_HIDDEN) != 0;
+  EXPECT_EQ(1, changed);  // the entry being changed was finished; no further one was begun
+  CloseHandle(g_recorder.pausedEvent);
 }
 
 TEST(JobWindow, TrayClicksPostOnlyForItsOwnIcon) {
@@ -183,8 +280,6 @@ bool IconIsAlive(HICON icon) {
   return true;
 }
 
-void* FailingAllocator(size_t, size_t) { return nullptr; }
-
 TEST(TrayIcon, TheRecordOwnsTheIconAlsoWhenItCannotBeMade) {
   HICON icon = static_cast<HICON>(LoadImageA(nullptr, MAKEINTRESOURCEA(32512), IMAGE_ICON, 16, 16,
                                              LR_SHARED));
@@ -192,9 +287,9 @@ TEST(TrayIcon, TheRecordOwnsTheIconAlsoWhenItCannotBeMade) {
   // A private copy, so that destroying it means something.
   HICON copy = CopyIcon(icon);
   ASSERT_TRUE(IconIsAlive(copy));
-  SetTrayAllocatorForTests(FailingAllocator);
+  SetAllocatorForTests(FailingAllocator);
   EXPECT_EQ(nullptr, CreateTrayIcon(nullptr, 7, WM_JOB_TRAYICON, copy, "tip"));
-  SetTrayAllocatorForTests(nullptr);
+  SetAllocatorForTests(nullptr);
   EXPECT_FALSE(IconIsAlive(copy));
 }
 

@@ -407,8 +407,21 @@ void StopLongJob(UINT message, WPARAM wParam) {
   PROCESS_INFORMATION process = StartProgram("/dlg:0 /nop:h /on:s " + Quoted(job.folder.Path()));
   HWND window = WaitForJobWindow(process);
   ASSERT_NE(nullptr, window) << "the job ended before it could be stopped";
+  // The shell holds the program's icon while the job runs (a change to it is accepted), and
+  // none once the program has ended.
+  NOTIFYICONDATAA icon = {};
+  icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  icon.hWnd = window;
+  icon.uID = TRAY_ICON_ID;
+  bool shown = false;
+  for (int i = 0; i < 100 && !shown; ++i) {
+    shown = Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE;
+    if (!shown) Sleep(20);
+  }
+  EXPECT_TRUE(shown) << "no tray icon while the job runs";
   PostMessageA(window, message, wParam, 0);
   EXPECT_EQ(0u, WaitForExit(process));
+  EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &icon));
   int changed = job.CountWithSystem();
   EXPECT_LT(changed, static_cast<int>(job.files.size())) << "the job was not stopped";
 }
