@@ -2,11 +2,14 @@
 #include "dialog/file_list.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 #include "controls/window_helpers.h"
 #include "dialog/dialog_ids.h"
 #include "dialog/resource_ids.h"
 #include "shell/shortcuts.h"
+#include "text/allocation.h"
 #include "text/bounded.h"
 #include "text/chars.h"
 #include "text/file_queries.h"
@@ -68,11 +71,12 @@ int AddFileListEntry(HWND listBox, const char* path) {
   char shown[PATH_BUFFER_SIZE];
   if (!CanonicalizePath(shown, path, sizeof shown)) return -1;
   char entry[PATH_BUFFER_SIZE];
-  if (IsDirectory(shown)) {
-    if (!PathJoin(sizeof entry, entry, shown, "")) return -1;  // a folder's trailing backslash
-  } else {
-    CopyBounded(sizeof entry, shown, entry);
-  }
+  CopyBounded(sizeof entry, shown, entry);
+  // A folder shows with a trailing backslash where one fits; a folder path of the full 260
+  // bytes has no room for it and is listed as it is rather than not at all.
+  char withSeparator[PATH_BUFFER_SIZE];
+  if (IsDirectory(shown) && PathJoin(sizeof withSeparator, withSeparator, shown, ""))
+    CopyBounded(sizeof entry, withSeparator, entry);
   LRESULT found = SendMessageA(listBox, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                reinterpret_cast<LPARAM>(entry));
   if (found != LB_ERR) return static_cast<int>(found);
@@ -92,27 +96,38 @@ void CollectFileList(HWND listBox, TargetList* targets) {
   }
 }
 
-std::vector<int> GetSelectedEntries(HWND listBox) {
-  std::vector<int> indices;
-  LRESULT count = SendMessageA(listBox, LB_GETSELCOUNT, 0, 0);
-  if (count <= 0) return indices;
-  indices.resize(static_cast<size_t>(count));
-  LRESULT read = SendMessageA(listBox, LB_GETSELITEMS, static_cast<WPARAM>(count),
-                              reinterpret_cast<LPARAM>(indices.data()));
-  indices.resize(read > 0 ? static_cast<size_t>(read) : 0);
-  std::sort(indices.begin(), indices.end());
-  if (!indices.empty() && indices.front() == 0) indices.erase(indices.begin());
+int* GetSelectedEntries(HWND listBox, int* count) {
+  *count = 0;
+  LRESULT selected = SendMessageA(listBox, LB_GETSELCOUNT, 0, 0);
+  if (selected <= 0) return nullptr;
+  int* indices = static_cast<int*>(AllocateZeroed(static_cast<size_t>(selected), sizeof(int)));
+  if (indices == nullptr) return nullptr;
+  LRESULT read = SendMessageA(listBox, LB_GETSELITEMS, static_cast<WPARAM>(selected),
+                              reinterpret_cast<LPARAM>(indices));
+  int total = read > 0 ? static_cast<int>(std::min(read, selected)) : 0;
+  std::sort(indices, indices + total);
+  int first = total > 0 && indices[0] == 0 ? 1 : 0;  // the header is never an entry to act on
+  if (total - first <= 0) {
+    std::free(indices);
+    return nullptr;
+  }
+  std::memmove(indices, indices + first, static_cast<size_t>(total - first) * sizeof(int));
+  *count = total - first;
   return indices;
 }
 
 void DeleteSelectedEntries(HWND dialog) {
   HWND listBox = FileListOf(dialog);
-  std::vector<int> indices = GetSelectedEntries(listBox);
-  if (indices.empty()) return;
-  RedrawPause pause(listBox);
-  // From the highest index down, so that the indices still to delete stay valid.
-  for (auto index = indices.rbegin(); index != indices.rend(); ++index)
-    SendMessageA(listBox, LB_DELETESTRING, static_cast<WPARAM>(*index), 0);
+  int count = 0;
+  int* indices = GetSelectedEntries(listBox, &count);
+  if (indices == nullptr) return;
+  {
+    RedrawPause pause(listBox);
+    // From the highest index down, so that the indices still to delete stay valid.
+    for (int i = count - 1; i >= 0; --i)
+      SendMessageA(listBox, LB_DELETESTRING, static_cast<WPARAM>(indices[i]), 0);
+  }
+  std::free(indices);
 }
 
 void AddDroppedFiles(HWND listBox, HDROP drop) {

@@ -6,8 +6,6 @@
 
 #include <shellapi.h>
 
-#include <vector>
-
 #include "app/job_settings.h"
 #include "controls/drag_list.h"
 
@@ -16,8 +14,10 @@ extern const char FILE_LIST_HEADER[];
 void FillFileList(HWND listBox, const TargetList* targets);
 int AddFileListEntry(HWND listBox, const char* path);
 void CollectFileList(HWND listBox, TargetList* targets);
-// The selected entries' indices in ascending order, the header left out; empty when none.
-std::vector<int> GetSelectedEntries(HWND listBox);
+// The selected entries' indices in ascending order, the header left out: a block of *count
+// indices that the caller frees with std::free; null (count 0) when none is selected or no
+// memory is left for the block.
+int* GetSelectedEntries(HWND listBox, int* count);
 void DeleteSelectedEntries(HWND dialog);
 void AddDroppedFiles(HWND listBox, HDROP drop);
 

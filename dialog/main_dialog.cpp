@@ -181,10 +181,13 @@ INT_PTR OnInitDialog(HWND dialog, JobSettings* record) {
   gSizes.window = GetWindowSize(dialog);
   gSizes.clientHeight = GetClientSize(dialog).cy;
   ExtendSystemMenu(dialog);
-  AddDialogTools(dialog);
   for (const AttributeBox& box : kAttributeBoxes) SubclassButton(GetDlgItem(dialog, box.controlId));
   ShowAttributeStates(dialog, record->andMask, record->orMask);
   for (int id : kTimestampCheckBoxes) SubclassButton(GetDlgItem(dialog, id));
+  // After the buttons' own subclass: the tooltip, which goes first when the dialog is
+  // destroyed, then takes its hook off above theirs instead of cutting them out of the chain
+  // before they could report their end.
+  AddDialogTools(dialog);
   LoadTimestampRows(dialog, record);
   CheckDlgButton(dialog, IDC_RECURSE, record->recurse ? BST_CHECKED : BST_UNCHECKED);
   SetDlgItemTextA(dialog, IDC_FILTER_PATTERN, "");

@@ -76,6 +76,7 @@ TEST_F(CommandsTest, OkWritesTheApplyFormOfTheBoxesAndTheRestOfTheDialog) {
     TargetList* before = record_.targets;
     record_.showTrayIcon = false;
     record_.filterKind = FILTER_WILDCARD;
+    record_.cancelRequested.store(true);  // a new job never inherits a cancel
     Open();
     for (int id : kAttributeIds) CheckDlgButton(dialog_, id, c.state);
     Click(IDC_RECURSE);
