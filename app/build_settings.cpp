@@ -110,9 +110,14 @@ void ReadOption(JobSettings* record, int index, const char* argument, const FILE
   }
 }
 
+// Every time read so far is a UTC instant; the record shows it in local time and keeps the
+// instant for the job.
 void ConvertEntryToLocal(TimestampEntry& entry) {
   FILETIME local;
-  if (UtcToLocalFileTime(ToFileTime(entry.time), &local)) entry.time = ToFileTimeValue(local);
+  if (!UtcToLocalFileTime(ToFileTime(entry.time), &local)) return;
+  entry.utc = entry.time;
+  entry.exact = true;
+  entry.time = ToFileTimeValue(local);
 }
 
 }  // namespace

@@ -30,6 +30,12 @@ struct FileTimeValue {
 struct TimestampEntry {
   bool enabled;
   FileTimeValue time;  // local time
+  // The UTC instant that time was converted from, when there is one (the moment "now" was
+  // read, a target's own time): the job applies it as it is. Converting time back would be
+  // ambiguous in the hour that repeats when the clocks go back, and would lose what the
+  // platform keeps below a second.
+  bool exact = false;
+  FileTimeValue utc = {0, 0};
 };
 
 using TargetList = StringList;

@@ -13,6 +13,10 @@ namespace {
 
 const FILETIME* PlanOne(const TimestampEntry& entry, FILETIME* storage) {
   if (!entry.enabled) return nullptr;
+  if (entry.exact) {
+    *storage = ToFileTime(entry.utc);
+    return storage;
+  }
   // A local time that cannot be converted is not applied rather than applied wrongly.
   if (!LocalToUtcFileTime(ToFileTime(entry.time), storage)) return nullptr;
   return storage;

@@ -206,6 +206,7 @@ INT_PTR OnDestroy(HWND dialog) {
   KillTimer(dialog, MAIN_DIALOG_CLOCK_TIMER);
   RemovePropA(dialog, PROP_DIALOGPARAM);
   RemovePropA(dialog, PROP_DIALOGTOOLTIPCTRL);
+  ReleaseTimeSources(dialog);
   ReleaseWindowIcon(dialog, ICON_BIG);
   ReleaseWindowIcon(dialog, ICON_SMALL);
   return TRUE;

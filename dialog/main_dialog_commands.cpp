@@ -150,7 +150,9 @@ INT_PTR OnRowSwitch(HWND dialog, int, int) {
 
 INT_PTR OnCopyButton(HWND dialog, int id, int) {
   const CopyButton* copy = FindById(kCopyButtons, &CopyButton::buttonId, id);
-  if (copy) CopyTimestampRow(dialog, copy->toDate, copy->toTime, copy->fromDate, copy->fromTime);
+  if (copy == nullptr) return TRUE;
+  CopyTimestampRow(dialog, copy->toDate, copy->toTime, copy->fromDate, copy->fromTime);
+  CopyTimeSource(dialog, copy->toDate, copy->fromDate);
   return TRUE;
 }
 

@@ -1,13 +1,16 @@
-// Timestamp rows of the main dialog (see timestamp_rows.h). The dialog works in local wall-clock
-// time throughout: the record already holds local times, so no zone conversion happens here.
+// Timestamp rows of the main dialog (see timestamp_rows.h). The dialog shows and reads local
+// wall-clock time: the record already holds local times. The one conversion here is the
+// clock's, from the UTC moment it shows, which a copy button may hand on to a row.
 #include "dialog/timestamp_rows.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "app/local_time.h"
 #include "controls/window_helpers.h"
 #include "dialog/date_text.h"
 #include "dialog/dialog_ids.h"
+#include "text/allocation.h"
 #include "text/bounded.h"
 
 const TimestampRow kTimestampRows[3] = {
@@ -18,7 +21,22 @@ const TimestampRow kTimestampRows[3] = {
      &JobSettings::lastAccess},
 };
 
+const char PROP_TIMESOURCES[] = "PROP_TIMESOURCES";
+
 namespace {
+
+struct TimeSource {
+  bool known;
+  FILETIME utc;
+  FILETIME local;  // what the fields show, to the second
+};
+
+// The clock first, then the rows in table order.
+struct TimeSources {
+  TimeSource fields[4];
+};
+
+const ULONGLONG kTicksPerSecond = 10000000;
 
 const int kFieldTextSize = 1024;
 const UINT kMessageIconBits = 0x70;
@@ -37,6 +55,37 @@ bool ScanField(HWND dialog, int id, char separator, int16_t numbers[3]) {
   char text[DATE_TEXT_SIZE] = "";
   GetDlgItemTextA(dialog, id, text, sizeof text);
   return ScanThreeNumbers(text, separator, numbers);
+}
+
+TimeSource* SourceOf(HWND dialog, int dateId) {
+  TimeSources* sources = static_cast<TimeSources*>(GetPropA(dialog, PROP_TIMESOURCES));
+  if (sources == nullptr) return nullptr;
+  if (dateId == IDC_NOW_DATE) return &sources->fields[0];
+  for (int i = 0; i < 3; ++i)
+    if (kTimestampRows[i].dateId == dateId) return &sources->fields[i + 1];
+  return nullptr;
+}
+
+void NoteSource(HWND dialog, int dateId, bool known, const FILETIME& utc, const FILETIME& local) {
+  if (TimeSource* source = SourceOf(dialog, dateId)) *source = TimeSource{known, utc, local};
+}
+
+// Without memory for the record every row is read from its text, as if edited.
+void MakeTimeSources(HWND dialog) {
+  if (GetPropA(dialog, PROP_TIMESOURCES)) return;
+  void* sources = AllocateZeroed(1, sizeof(TimeSources));
+  if (sources && !SetPropA(dialog, PROP_TIMESOURCES, sources)) std::free(sources);
+}
+
+ULONGLONG TicksOf(const FILETIME& value) {
+  return (static_cast<ULONGLONG>(value.dwHighDateTime) << 32) | value.dwLowDateTime;
+}
+
+// Whether the fields read as the source's instant: they show whole seconds.
+bool ReadsAsSource(const TimeSource* source, const FILETIME& read) {
+  if (source == nullptr || !source->known) return false;
+  ULONGLONG shown = TicksOf(source->local);
+  return shown - shown % kTicksPerSecond == TicksOf(read);
 }
 
 }  // namespace
@@ -64,9 +113,17 @@ void ShowFileTime(HWND dialog, int dateId, int timeId, const FILETIME& time) {
 }
 
 void ShowNowTime(HWND dialog, int dateId, int timeId) {
+  FILETIME utc, local;
+  GetSystemTimeAsFileTime(&utc);
+  if (UtcToLocalFileTime(utc, &local)) {
+    ShowFileTime(dialog, dateId, timeId, local);
+    NoteSource(dialog, dateId, true, utc, local);
+    return;
+  }
   SYSTEMTIME now;
   GetLocalTime(&now);
   ShowSystemTime(dialog, dateId, timeId, now);
+  NoteSource(dialog, dateId, false, utc, utc);
 }
 
 bool ParseDateTimeFields(HWND dialog, int dateId, int timeId, SYSTEMTIME* time) {
@@ -94,11 +151,13 @@ bool SetTimestampRowEnabled(HWND dialog, int checkBoxId, bool on) {
 }
 
 void LoadTimestampRows(HWND dialog, const JobSettings* record) {
+  MakeTimeSources(dialog);
   ShowNowTime(dialog, IDC_NOW_DATE, IDC_NOW_TIME);
   for (const TimestampRow& row : kTimestampRows) {
     const TimestampEntry& entry = record->*row.entry;
     SetTimestampRowEnabled(dialog, row.checkBoxId, entry.enabled);
     ShowFileTime(dialog, row.dateId, row.timeId, ToFileTime(entry.time));
+    NoteSource(dialog, row.dateId, entry.exact, ToFileTime(entry.utc), ToFileTime(entry.time));
   }
 }
 
@@ -112,6 +171,11 @@ bool CollectTimestampRows(HWND dialog, JobSettings* record) {
     if (ParseDateTimeFields(dialog, row.dateId, row.timeId, &parts) &&
         SystemTimeToFileTime(&parts, &time)) {
       entry.time = ToFileTimeValue(time);
+      const TimeSource* source = SourceOf(dialog, row.dateId);
+      if (ReadsAsSource(source, time)) {
+        entry.exact = true;
+        entry.utc = ToFileTimeValue(source->utc);
+      }
       continue;
     }
     ReportDateTimeError(dialog, row.label);
@@ -138,3 +202,11 @@ int ShowMessageBox(HWND owner, const char* caption, const char* text, UINT type)
   MessageBeep(type & kMessageIconBits);
   return MessageBoxA(owner, text, caption, type);
 }
+
+void CopyTimeSource(HWND dialog, int toDateId, int fromDateId) {
+  TimeSource* to = SourceOf(dialog, toDateId);
+  const TimeSource* from = SourceOf(dialog, fromDateId);
+  if (to && from) *to = *from;
+}
+
+void ReleaseTimeSources(HWND dialog) { std::free(RemovePropA(dialog, PROP_TIMESOURCES)); }

@@ -16,6 +16,13 @@ struct TimestampRow {
 
 extern const TimestampRow kTimestampRows[3];
 
+// The window property on the dialog that records, per date field (the clock and the three
+// rows), the UTC instant its text shows in local time, where there is one: the clock's moment,
+// a target's own time, or a copy of either. A row whose text still reads as that instant hands
+// on the instant itself, so that a local time is never converted back (ambiguous in the hour
+// that repeats when the clocks go back).
+extern const char PROP_TIMESOURCES[];
+
 // Writes the text only when it differs, so that an unchanged field keeps caret and selection.
 void SetTextIfChanged(HWND control, const char* text);
 void ShowSystemTime(HWND dialog, int dateId, int timeId, const SYSTEMTIME& time);
@@ -28,4 +35,7 @@ void LoadTimestampRows(HWND dialog, const JobSettings* record);
 // focused, when an enabled row cannot be read.
 bool CollectTimestampRows(HWND dialog, JobSettings* record);
 void ReportDateTimeError(HWND dialog, const char* label);
+// The copy buttons: the instant behind one date field goes with its text to another.
+void CopyTimeSource(HWND dialog, int toDateId, int fromDateId);
+void ReleaseTimeSources(HWND dialog);
 int ShowMessageBox(HWND owner, const char* caption, const char* text, UINT type);

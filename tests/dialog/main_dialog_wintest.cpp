@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/job_settings.h"
+#include "app/job_walk.h"
 #include "app/local_time.h"
 #include "controls/button_subclass.h"
 #include "controls/drag_list.h"
@@ -122,6 +123,70 @@ TEST_F(MainDialogTest, TimestampRowsShowLocalTimesAndRoundTrip) {
   EXPECT_EQ(record_.creation.time.high, collected.creation.time.high);
   EXPECT_FALSE(collected.lastWrite.enabled);  // a row that is off is never read
   EXPECT_EQ(0u, collected.lastWrite.time.low | collected.lastWrite.time.high);
+}
+
+FILETIME PlusTicks(const FILETIME& time, unsigned long long ticks) {
+  unsigned long long sum = Ticks(time) + ticks;
+  return FILETIME{static_cast<DWORD>(sum), static_cast<DWORD>(sum >> 32)};
+}
+
+// A row as the command line leaves it: the local time shown, and the instant it came from.
+TimestampEntry FromInstant(const FILETIME& utc) {
+  TimestampEntry entry;
+  entry.enabled = false;
+  entry.time = ToFileTimeValue(CentralEuropeanLocal(utc));
+  entry.exact = true;
+  entry.utc = ToFileTimeValue(utc);
+  return entry;
+}
+
+// In the hour that repeats when the clocks go back, one local time stands for two instants. A
+// row whose text still reads as the instant it came from (a target's own time, the clock, a copy
+// of either) hands on that instant, to the tick; a row the user edited is read as local time.
+TEST_F(MainDialogTest, UneditedRowsAndCopiesKeepTheirExactInstants) {
+  if (!ZoneIsCentralEurope()) GTEST_SKIP() << kNeedsCentralEurope;
+  const FILETIME early = UtcTime(2006, 10, 29, 0, 30, 0);  // 02:30 summer time
+  const FILETIME late = PlusTicks(UtcTime(2006, 10, 29, 1, 30, 0), 1234567);  // 02:30 again
+  record_.creation = FromInstant(early);
+  record_.lastWrite = FromInstant(late);
+  FILETIME before, after;
+  GetSystemTimeAsFileTime(&before);
+  Open();
+  for (int id : {IDC_CREATION_DATE, IDC_LASTWRITE_DATE}) EXPECT_EQ("2006-10-29", Text(id));
+  for (int id : {IDC_CREATION_TIME, IDC_LASTWRITE_TIME}) EXPECT_EQ("02:30:00", Text(id));
+  for (int id : {IDC_CREATION_ON, IDC_LASTWRITE_ON, IDC_LASTACCESS_ON})
+    SetTimestampRowEnabled(dialog_, id, true);
+  auto press = [this](int id) {
+    SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(Item(id)));
+  };
+  press(IDC_LASTACCESS_FROM_CREATION);
+  JobSettings collected{};
+  ASSERT_TRUE(CollectTimestampRows(dialog_, &collected));
+  AppliedTimes times;
+  PlanAppliedTimes(collected, &times);
+  ASSERT_TRUE(times.creation && times.lastWrite && times.lastAccess);
+  EXPECT_EQ(Ticks(early), Ticks(*times.creation));
+  EXPECT_EQ(Ticks(late), Ticks(*times.lastWrite));
+  EXPECT_EQ(Ticks(early), Ticks(*times.lastAccess));
+
+  // The clock's moment through its copy button; an edited row is local time again, and the
+  // same text typed anew stands for the instant it still reads as.
+  press(IDC_CREATION_FROM_NOW);
+  GetSystemTimeAsFileTime(&after);
+  SetDlgItemTextA(dialog_, IDC_LASTWRITE_TIME, "02:30:01");
+  SetDlgItemTextA(dialog_, IDC_LASTACCESS_TIME, "2:30:00");
+  JobSettings again{};
+  ASSERT_TRUE(CollectTimestampRows(dialog_, &again));
+  PlanAppliedTimes(again, &times);
+  ASSERT_TRUE(times.creation && times.lastWrite && times.lastAccess);
+  EXPECT_GE(Ticks(*times.creation), Ticks(before));
+  EXPECT_LE(Ticks(*times.creation), Ticks(after));
+  EXPECT_FALSE(again.lastWrite.exact);
+  const unsigned long long second = 10000000;
+  EXPECT_TRUE(Ticks(*times.lastWrite) == Ticks(early) + second ||
+              Ticks(*times.lastWrite) == Ticks(UtcTime(2006, 10, 29, 1, 30, 1)));
+  EXPECT_EQ(Ticks(early), Ticks(*times.lastAccess));
 }
 
 std::vector<int> gDestroyNotices;

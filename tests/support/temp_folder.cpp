@@ -151,6 +151,40 @@ unsigned long long Ticks(const FILETIME& value) {
   return (static_cast<unsigned long long>(value.dwHighDateTime) << 32) | value.dwLowDateTime;
 }
 
+bool ZoneIsCentralEurope() {
+  TIME_ZONE_INFORMATION zone;
+  GetTimeZoneInformation(&zone);
+  return zone.Bias == -60 && zone.DaylightBias == -60;
+}
+
+const char kNeedsCentralEurope[] = "needs TZ=Europe/Berlin, as scripts/test sets";
+
+namespace {
+
+// 01:00 UTC on the last Sunday of the month (March or October).
+unsigned long long LastSundayOneOClock(int year, int month) {
+  FILETIME last = UtcTime(year, month, 31, 1, 0, 0);
+  SYSTEMTIME fields;
+  FileTimeToSystemTime(&last, &fields);
+  const unsigned long long day = 24ull * 3600 * 10000000;
+  return Ticks(last) - fields.wDayOfWeek * day;
+}
+
+}  // namespace
+
+FILETIME CentralEuropeanLocal(const FILETIME& utc) {
+  SYSTEMTIME fields;
+  FileTimeToSystemTime(&utc, &fields);
+  unsigned long long ticks = Ticks(utc);
+  bool summer = ticks >= LastSundayOneOClock(fields.wYear, 3) &&
+                ticks < LastSundayOneOClock(fields.wYear, 10);
+  ticks += (summer ? 2ull : 1ull) * 3600 * 10000000;
+  FILETIME local;
+  local.dwLowDateTime = static_cast<DWORD>(ticks);
+  local.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+  return local;
+}
+
 bool MakeShortcut(const std::string& linkPath, const std::string& target) {
   IShellLinkA* link = nullptr;
   if (CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,

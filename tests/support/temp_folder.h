@@ -36,6 +36,14 @@ bool WriteTimes(const std::string& path, const FILETIME* creation, const FILETIM
                 const FILETIME* write);
 FILETIME UtcTime(int year, int month, int day, int hour, int minute, int second);
 unsigned long long Ticks(const FILETIME& value);
+// Whether the process runs on Central European time, as scripts/test sets it (TZ=Europe/
+// Berlin): the tests of daylight saving need its rules.
+bool ZoneIsCentralEurope();
+extern const char kNeedsCentralEurope[];  // why such a test is skipped elsewhere
+// Central European local time of a UTC instant by the rule itself (one hour ahead, two from
+// the last Sunday of March to the last Sunday of October, 01:00 UTC both), without the
+// kernel's zone functions that the code under test uses.
+FILETIME CentralEuropeanLocal(const FILETIME& utc);
 // Attributes through the wide call, for paths too long for the ANSI calls.
 DWORD WideAttributes(const std::string& path);
 // Creates a shortcut file at linkPath pointing to target, through the shell link object.
