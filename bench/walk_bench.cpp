@@ -105,9 +105,10 @@ void BareEntry(const std::string& path, DWORD attributes, const BareWork& work) 
   if (wanted != attributes) SetFileAttributesA(path.c_str(), wanted);
 }
 
-// The bare walk: the search the job needs anyway, and the calls for each entry (the tree holds
-// no read-only entry, so nothing is unlocked).
-void BareFolder(const std::string& folder, const BareWork& work) {
+// Every entry below folder as the search finds it, a folder before its contents: the search
+// the job needs anyway.
+template <typename Visit>
+void WalkBelow(const std::string& folder, const Visit& visit) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
@@ -116,15 +117,19 @@ void BareFolder(const std::string& folder, const BareWork& work) {
                                       (found.cFileName[1] == '.' && found.cFileName[2] == 0)))
       continue;
     std::string path = folder + "\\" + found.cFileName;
-    BareEntry(path, found.dwFileAttributes, work);
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) BareFolder(path, work);
+    visit(path, found.dwFileAttributes);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) WalkBelow(path, visit);
   } while (FindNextFileA(search, &found));
   FindClose(search);
 }
 
+// The bare walk: the search and the calls for each entry (the tree holds no read-only entry, so
+// nothing is unlocked).
 void BareWalk(const std::string& root, const BareWork& work) {
   BareEntry(root, GetFileAttributesA(root.c_str()), work);
-  BareFolder(root, work);
+  WalkBelow(root, [&work](const std::string& path, DWORD attributes) {
+    BareEntry(path, attributes, work);
+  });
 }
 
 // What a timestamp job used to do to every read-only entry: take the bit off so that the entry
@@ -141,24 +146,11 @@ void FormerReadOnlyEntry(const std::string& path, DWORD attributes, const FILETI
   if (readOnly) SetFileAttributesA(path.c_str(), attributes);
 }
 
-void FormerReadOnlyFolder(const std::string& folder, const FILETIME& write) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    if (found.cFileName[0] == '.' && (found.cFileName[1] == 0 ||
-                                      (found.cFileName[1] == '.' && found.cFileName[2] == 0)))
-      continue;
-    std::string path = folder + "\\" + found.cFileName;
-    FormerReadOnlyEntry(path, found.dwFileAttributes, write);
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) FormerReadOnlyFolder(path, write);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-}
-
 void FormerReadOnlyWalk(const std::string& root, const FILETIME& write) {
   FormerReadOnlyEntry(root, GetFileAttributesA(root.c_str()), write);
-  FormerReadOnlyFolder(root, write);
+  WalkBelow(root, [&write](const std::string& path, DWORD attributes) {
+    FormerReadOnlyEntry(path, attributes, write);
+  });
 }
 
 // Entries of the tree below root (root included), and how many of them are read-only.
