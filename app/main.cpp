@@ -25,9 +25,10 @@ int RunApplication(HINSTANCE instance, int count, char** vector) {
   JobSettings record;
   if (!BuildJobSettings(&record, count, vector)) {
     Trace("! %s\r\n", "メモリが足りないため、何も変更しませんでした。");
-    return 1;
+    return EXIT_JOB_NOT_STARTED;
   }
   bool start = true;
+  int exitCode = EXIT_DONE;
   if (record.showDialog)
     start = ShowMainDialog(nullptr, &record);  // OK rewrites the record in its apply form
   else
@@ -38,16 +39,18 @@ int RunApplication(HINSTANCE instance, int count, char** vector) {
       UnregisterWindowClass(instance, JOB_WINDOW_CLASS);
     } else {
       Trace("! %s\r\n", "ジョブウィンドウを作成できなかったため、何も変更しませんでした。");
+      // A job that could not run at all must not look like success to a script or scheduler.
+      exitCode = EXIT_JOB_NOT_STARTED;
     }
   }
   DestroyTargetList(record.targets);
-  return 0;
+  return exitCode;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   int count = 0;
   char** vector = SplitCommandLine(GetCommandLineA(), &count);
-  if (vector == nullptr) return 1;
+  if (vector == nullptr) return EXIT_BAD_COMMAND_LINE;
   for (int i = 0; i < count; ++i) Trace("argv[%2d]=%s\r\n", i, vector[i]);
   InitCommonControls();
   CoInitialize(nullptr);
