@@ -202,29 +202,6 @@ TEST(BuildJobSettings, NowIsOneInstantForAllOptions) {
   }
 }
 
-// In the hour that repeats when the clocks go back, one local time stands for two instants:
-// a target's time there reaches the job as the instant it is, not as its local time
-// converted back.
-TEST(BuildJobSettings, TimesInTheRepeatedHourStayTheInstantsTheyAre) {
-  if (!ZoneIsCentralEurope()) GTEST_SKIP() << kNeedsCentralEurope;
-  for (int hour : {0, 1}) {  // 02:30 local, first in summer time, then in winter time
-    TempFolder folder;
-    std::string file = folder.MakeFile("autumn.txt");
-    FILETIME write = UtcTime(2006, 10, 29, hour, 30, 0);
-    write.dwLowDateTime += 4321;  // below the second, no carry at this instant
-    ASSERT_TRUE(WriteTimes(file, nullptr, &write, &write));
-    Built built({file});
-    EXPECT_EQ(Ticks(CentralEuropeanLocal(write)), LocalTicks(built.record.lastWrite));
-    built.record.lastWrite.enabled = true;  // as the dialog's switch turns it on
-    built.record.lastAccess.enabled = true;
-    AppliedTimes times;
-    PlanAppliedTimes(built.record, &times);
-    ASSERT_TRUE(times.lastWrite && times.lastAccess);
-    EXPECT_EQ(Ticks(write), Ticks(*times.lastWrite)) << hour;
-    EXPECT_EQ(Ticks(write), Ticks(*times.lastAccess)) << hour;
-  }
-}
-
 TEST(BuildJobSettings, RefusedDateWritesTwoTraceLines) {
   std::vector<std::string> lines;
   SetTraceHook(CollectLine, &lines);
