@@ -7,7 +7,7 @@
 
 #include "app/command_line.h"
 #include "app/local_time.h"
-#include "app/trace.h"
+#include "text/trace.h"
 #include "shell/shortcuts.h"
 #include "text/bounded.h"
 #include "text/chars.h"

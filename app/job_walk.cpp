@@ -5,7 +5,7 @@
 #include "text/holders.h"
 #include "app/local_time.h"
 #include "app/name_filter.h"
-#include "app/trace.h"
+#include "text/trace.h"
 #include "text/file_queries.h"
 #include "text/paths.h"
 

@@ -10,7 +10,7 @@
 #include "app/command_line.h"
 #include "app/job_settings.h"
 #include "app/job_window.h"
-#include "app/trace.h"
+#include "text/trace.h"
 #include "dialog/main_dialog.h"
 
 static void RunMessageLoop() {

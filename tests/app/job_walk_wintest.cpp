@@ -8,7 +8,7 @@
 
 #include "app/job_walk.h"
 #include "app/local_time.h"
-#include "app/trace.h"
+#include "text/trace.h"
 #include "support/recording_calls.h"
 #include "support/temp_folder.h"
 
