@@ -7,9 +7,9 @@
 #include <cstdlib>
 
 #include "app/build_settings.h"
-#include "app/command_line.h"
 #include "app/job_settings.h"
 #include "app/job_window.h"
+#include "app/wide_arguments.h"
 #include "text/trace.h"
 #include "dialog/main_dialog.h"
 
@@ -43,7 +43,9 @@ int RunApplication(HINSTANCE instance, int count, char** vector) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   int count = 0;
-  char** vector = SplitCommandLine(GetCommandLineA(), &count);
+  // The UTF-16 line: the ANSI one has already turned characters the code page lacks into
+  // look-alikes, a separator or a quote among them.
+  char** vector = CodePageArguments(GetCommandLineW(), &count);
   if (vector == nullptr) return 1;
   for (int i = 0; i < count; ++i) Trace("argv[%2d]=%s\r\n", i, vector[i]);
   InitCommonControls();
