@@ -8,7 +8,6 @@
 #include "dialog/resource_ids.h"
 #include "shell/shortcuts.h"
 #include "text/bounded.h"
-#include "text/chars.h"
 #include "text/file_queries.h"
 #include "text/paths.h"
 #include "text/wide_names.h"
@@ -89,7 +88,7 @@ void CollectFileList(HWND listBox, TargetList* targets) {
     char text[kEntryTextSize] = "";
     SendMessageA(listBox, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
     if (!PathExists(text)) continue;
-    FoldLowerCase(text);
+    FoldCaseOfSameEntry(text);
     AddTarget(targets, text);
   }
 }

@@ -6,7 +6,6 @@
 #include "text/holders.h"
 #include "shell/shortcut_paths.h"
 #include "shell/shortcuts.h"
-#include "text/chars.h"
 #include "text/file_queries.h"
 #include "text/paths.h"
 #include "text/wide_names.h"
@@ -64,7 +63,7 @@ bool GetSpecialFolderPath(HWND owner, int folderId, char* path) {
 
 bool GetProgramPath(char* buffer, int size) {
   if (!GetProgramFilePath(buffer, size)) return false;
-  FoldLowerCase(buffer);
+  FoldCaseOfSameEntry(buffer);
   return true;
 }
 

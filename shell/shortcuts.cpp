@@ -3,7 +3,6 @@
 
 #include "text/holders.h"
 #include "text/bounded.h"
-#include "text/chars.h"
 #include "text/file_queries.h"
 #include "text/paths.h"
 #include "text/wide_names.h"
@@ -55,11 +54,11 @@ bool ResolveShortcut(char* target, const char* path, int size) {
   // Loading a file as a shortcut reads it, which moves its last-access time: only a file the
   // shell itself takes for a shortcut is opened; every other target stands for itself.
   if (HasShortcutExtension(path) && ReadShortcutTarget(target, path, size)) {
-    FoldLowerCase(target);
+    FoldCaseOfSameEntry(target);
     return PathExists(target);
   }
   CopyBounded(size, path, target);
-  FoldLowerCase(target);
+  FoldCaseOfSameEntry(target);
   return false;
 }
 
@@ -68,7 +67,7 @@ bool ResolveShortcutOrPath(char* result, const char* path, int size) {
   result[0] = 0;
   if (ResolveShortcut(result, path, size)) return true;
   CopyBounded(size, path, result);
-  FoldLowerCase(result);
+  FoldCaseOfSameEntry(result);
   if (PathExists(result)) return true;
   result[0] = 0;
   return false;

@@ -465,8 +465,8 @@ TEST(RunJob, NewestTargetFirstFolderBeforeContentsLongPathsSkipped) {
   SetTraceHook(nullptr, nullptr);
 
   ASSERT_EQ(2u, probe.lines.size());
-  EXPECT_NE(std::string::npos, probe.lines[0].find(Lower(b) + "\\Sub\\LLL"));
-  EXPECT_NE(std::string::npos, probe.lines[1].find(Lower(a) + "\\Sub\\LLL"));
+  EXPECT_NE(std::string::npos, probe.lines[0].find(b + "\\Sub\\LLL"));
+  EXPECT_NE(std::string::npos, probe.lines[1].find(a + "\\Sub\\LLL"));
   EXPECT_EQ((std::vector<bool>{true, true}), probe.folderAlreadyHidden);
   for (const std::string& folder : {a, b, a + "\\Sub", b + "\\Sub"}) {
     for (const std::string& entry : SearchOrder(folder))
@@ -572,7 +572,7 @@ TEST(RunJob, NamesTheCodePageCannotHoldNeverStandForOthers) {
     // Ten hostile names directly in T; their contents are never reached without a short name.
     std::size_t skipped = 0;
     for (const std::string& line : trace.lines)
-      skipped += line.find("! ") == 0 && line.find(Lower(tree.folder.Join("P\\T"))) != std::string::npos;
+      skipped += line.find("! ") == 0 && line.find(tree.folder.Join("P\\T")) != std::string::npos;
     EXPECT_EQ(shortNames ? 0u : 10u, skipped) << "short names " << shortNames;
     EXPECT_EQ(skipped, trace.lines.size());
   }

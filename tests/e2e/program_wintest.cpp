@@ -280,6 +280,25 @@ TEST(Program, NamesTheCodePageCannotHoldNeverStandForOthers) {
   }
 }
 
+// Case twins can only be made from the Linux side: scripts/test puts Sel.txt and sel.txt, and
+// folders Sub and sub each holding f.txt, into MORVANE_LINK_FIXTURE\case. The user's choice
+// is the one changed, though targets are kept in lower case where that names the same entry.
+TEST(Program, TheCaseOfATargetIsKeptWhereItNamesAnotherEntry) {
+  const char* fixture = std::getenv("MORVANE_LINK_FIXTURE");
+  if (fixture == nullptr || *fixture == 0) GTEST_SKIP() << "MORVANE_LINK_FIXTURE is not set";
+  std::string root = std::string("Z:") + fixture + "/case";
+  for (char& c : root)
+    if (c == '/') c = '\\';
+  for (const char* name : {"Sel.txt", "sel.txt", "Sub", "sub", "Sub\\f.txt", "sub\\f.txt"})
+    SetAttributes(root + "\\" + name, 0);
+  EXPECT_EQ(0u, RunProgram("/dlg:0 /tray:0 /on:h " + Quoted(root + "\\Sel.txt") + " " +
+                           Quoted(root + "\\Sub")));
+  for (const char* name : {"Sel.txt", "Sub", "Sub\\f.txt"})
+    EXPECT_TRUE(Attributes(root + "\\" + name) & FILE_ATTRIBUTE_HIDDEN) << name;
+  for (const char* name : {"sel.txt", "sub", "sub\\f.txt"})
+    EXPECT_FALSE(Attributes(root + "\\" + name) & FILE_ATTRIBUTE_HIDDEN) << name;
+}
+
 struct DialogSearch {
   DWORD processId;
   HWND found;

@@ -1,14 +1,16 @@
-// The code page gate for names and paths from the platform, and the program's own path taken
-// through it.
+// The code page gate for names and paths from the platform, and the helpers built on it: the
+// program's own path and the case rule of targets.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "support/temp_folder.h"
 #include "support/trace_lines.h"
+#include "text/file_queries.h"
 #include "text/paths.h"
 #include "text/trace.h"
 #include "text/wide_names.h"
@@ -106,6 +108,33 @@ TEST(GetProgramFilePath, IsTheShortPathWhereTheCodePageCannotHoldIt) {
   CloseHandle(readEnd);
   while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
   EXPECT_EQ(ShortPathOf(copy), output);
+}
+
+// Case twins can only be made from the Linux side: scripts/test puts Sel.txt and sel.txt, and
+// folders Sub and sub, into MORVANE_LINK_FIXTURE\case.
+TEST(FoldCaseOfSameEntry, FoldsOnlyWhereTheFoldedPathNamesTheSameEntry) {
+  TempFolder folder;
+  std::string mixed = folder.MakeFile("Mixed\\Case.TXT");
+  std::vector<std::pair<std::string, std::string>> cases = {
+      {mixed, Lower(mixed)},
+      {folder.Join("Missing.txt"), folder.Join("Missing.txt")},
+      {"C:\\", "c:\\"},
+  };
+  const char* fixture = std::getenv("MORVANE_LINK_FIXTURE");
+  if (fixture && *fixture) {
+    std::string root = std::string("Z:") + fixture + "/case";
+    for (char& c : root)
+      if (c == '/') c = '\\';
+    for (const char* twin : {"\\Sel.txt", "\\Sub", "\\Sub\\f.txt"})
+      cases.push_back({root + twin, root + twin});
+  }
+  for (const auto& c : cases) {
+    char path[PATH_BUFFER_SIZE];
+    lstrcpyA(path, c.first.c_str());
+    FoldCaseOfSameEntry(path);
+    EXPECT_EQ(c.second, path);
+  }
+  if (!fixture || !*fixture) GTEST_SKIP() << "MORVANE_LINK_FIXTURE is not set: no case twins";
 }
 
 }  // namespace
