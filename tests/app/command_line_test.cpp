@@ -108,20 +108,6 @@ TEST(SplitWideCommandLine, AgreesWithTheCodePageSplitter) {
   EXPECT_EQ(std::vector<std::wstring>{L""}, SplitWide(nullptr));
 }
 
-// What the code page line gets wrong: a character that its best fit turns into a backslash
-// (U+00A5) or the two halves of a character beyond 16 bits are ordinary characters here.
-TEST(SplitWideCommandLine, CharactersOutsideAsciiNeverQuoteOrSeparate) {
-  const struct {
-    const wchar_t* text;
-    std::vector<std::wstring> arguments;
-  } cases[] = {
-      {L"p \"c d\u00a5\" \"x\u00a5\" /on:h", {L"p", L"c d\u00a5", L"x\u00a5", L"/on:h"}},
-      {L"p a\u00a5\"b c\"", {L"p", L"a\u00a5b c"}},
-      {L"p \"x\xD83D\xDE00 y\"\t\\\\\"z", {L"p", L"x\xD83D\xDE00 y", L"\\z"}},
-  };
-  for (const auto& c : cases) EXPECT_EQ(c.arguments, SplitWide(c.text));
-}
-
 TEST(SplitCommandLine, NullTextGivesOneEmptyName) {
   int count = 0;
   char** vector = SplitCommandLine(nullptr, &count);

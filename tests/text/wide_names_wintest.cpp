@@ -12,7 +12,6 @@
 #include "support/trace_lines.h"
 #include "text/file_queries.h"
 #include "text/paths.h"
-#include "text/trace.h"
 #include "text/wide_names.h"
 
 namespace {
