@@ -13,6 +13,7 @@
 #include "controls/link_label.h"
 #include "controls/window_helpers.h"
 #include "shell/program_icon.h"
+#include "text/wide_names.h"
 
 const char PROP_ABOUTDIALOGDATA[] = "PROP_ABOUTDIALOGDATA";
 
@@ -62,15 +63,6 @@ struct EndingCommand {
 };
 const EndingCommand kEndingCommands[] = {{IDOK, IDOK}, {IDCANCEL, IDCANCEL}};
 
-bool ProgramFilePath(char* path) {
-  DWORD length = GetModuleFileNameA(nullptr, path, PATH_BUFFER_SIZE);
-  if (length == 0 || length >= PATH_BUFFER_SIZE) {
-    path[0] = 0;
-    return false;
-  }
-  return true;
-}
-
 AboutDialogData* DataOf(HWND dialog) {
   return static_cast<AboutDialogData*>(GetPropA(dialog, PROP_ABOUTDIALOGDATA));
 }
@@ -91,7 +83,7 @@ void BringForward(HWND dialog) {
 void ShowVersionTexts(HWND dialog) {
   char path[PATH_BUFFER_SIZE];
   AboutTexts texts;
-  if (!ProgramFilePath(path) || !ReadAboutTexts(path, &texts)) return;
+  if (!GetProgramFilePath(path, PATH_BUFFER_SIZE) || !ReadAboutTexts(path, &texts)) return;
   SetDlgItemTextA(dialog, IDC_ABOUT_NAME, texts.label);
   SetWindowTextA(dialog, texts.caption);
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "text/bounded.h"
+#include "text/wide_names.h"
 
 namespace {
 
@@ -76,10 +77,12 @@ bool ReadAboutTexts(const char* path, AboutTexts* texts) {
 }
 
 bool SystemLibraryPath(const char* name, char* path, int size) {
+  // A look-alike of the system folder's name could be a folder anyone may write to.
+  WCHAR wideFolder[PATH_BUFFER_SIZE];
+  UINT length = GetSystemDirectoryW(wideFolder, PATH_BUFFER_SIZE);
+  if (length == 0 || length >= PATH_BUFFER_SIZE) return false;
   char folder[PATH_BUFFER_SIZE];
-  UINT length = GetSystemDirectoryA(folder, sizeof folder);
-  if (length == 0 || length >= sizeof folder) return false;
-  return PathJoin(size, path, folder, name);
+  return PathFromWide(wideFolder, folder, sizeof folder) && PathJoin(size, path, folder, name);
 }
 
 void ReadFreeResourcesText(char* text, int size) {

@@ -7,7 +7,7 @@
 
 #include "app/command_line.h"
 #include "app/local_time.h"
-#include "app/trace.h"
+#include "text/trace.h"
 #include "shell/shortcuts.h"
 #include "text/bounded.h"
 #include "text/chars.h"
@@ -58,7 +58,7 @@ void ReadTarget(JobSettings* record, const char* argument) {
   // Folded the same way as the resolved path, so that only ASCII letters are compared loosely.
   char folded[PATH_BUFFER_SIZE];
   CopyBounded(sizeof folded, argument, folded);
-  FoldLowerCase(folded);
+  FoldCaseOfSameEntry(folded);
   WIN32_FIND_DATAA found;
   if (StringEquals(resolved, folded)) {
     if (ownFound) FoldIntoSummary(record, own);

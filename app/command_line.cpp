@@ -9,116 +9,135 @@
 
 namespace {
 
-// Both passes run the same rules; the counting pass has no block to write into.
+// Both passes run the same rules; the counting pass has no block to write into. One rule serves
+// the code page text and the UTF-16 text of the platform: a unit is a byte or a UTF-16 unit.
+template <typename Unit>
 struct SplitSink {
-  char** vector;
-  char* cursor;
-  std::size_t bytes;
+  Unit** vector;
+  Unit* cursor;
+  std::size_t units;
   int count;
 };
 
-void Put(SplitSink& sink, char byte) {
-  if (sink.cursor) *sink.cursor++ = byte;
-  ++sink.bytes;
+template <typename Unit>
+void Put(SplitSink<Unit>& sink, Unit unit) {
+  if (sink.cursor) *sink.cursor++ = unit;
+  ++sink.units;
 }
 
-void BeginArgument(SplitSink& sink) {
+template <typename Unit>
+void BeginArgument(SplitSink<Unit>& sink) {
   if (sink.vector) sink.vector[sink.count] = sink.cursor;
   ++sink.count;
 }
 
-bool IsBlank(unsigned char byte) { return byte == ' ' || byte == '\t'; }
+template <typename Unit>
+bool IsBlank(Unit unit) {
+  return unit == ' ' || unit == '\t';
+}
 
-const unsigned char* ReadProgramName(const unsigned char* p, SplitSink& sink) {
+// How many units form the character at p. A double-byte character is copied whole, so that its
+// second byte is never read as a backslash or a quote. A lead byte without a valid second byte
+// (at the end of the text, or before a quote, a blank or another broken byte) stands alone, so
+// it cannot swallow them. No UTF-16 unit, surrogates included, is ever a quote, a backslash or
+// a blank, so every one stands alone.
+int CharUnits(const char* p) { return IsDoubleByteAt(p) ? 2 : 1; }
+int CharUnits(const wchar_t*) { return 1; }
+
+template <typename Unit>
+const Unit* ReadProgramName(const Unit* p, SplitSink<Unit>& sink) {
   BeginArgument(sink);
   if (*p == '"') {
-    for (++p; *p && *p != '"'; ++p) Put(sink, static_cast<char>(*p));
+    for (++p; *p && *p != '"'; ++p) Put(sink, *p);
     if (*p == '"') ++p;
   } else {
-    for (; *p && !IsBlank(*p); ++p) Put(sink, static_cast<char>(*p));
+    for (; *p && !IsBlank(*p); ++p) Put(sink, *p);
   }
-  Put(sink, 0);
+  Put(sink, Unit(0));
   return p;
 }
 
-const unsigned char* ReadQuote(const unsigned char* p, bool& inQuotes, SplitSink& sink) {
+template <typename Unit>
+const Unit* ReadQuote(const Unit* p, bool& inQuotes, SplitSink<Unit>& sink) {
   ++p;  // the quote itself is dropped
   if (inQuotes && *p == '"') {
-    Put(sink, '"');
+    Put(sink, Unit('"'));
     ++p;
   }
   inQuotes = !inQuotes;
   return p;
 }
 
-const unsigned char* ReadArgument(const unsigned char* p, SplitSink& sink) {
+template <typename Unit>
+const Unit* ReadArgument(const Unit* p, SplitSink<Unit>& sink) {
   BeginArgument(sink);
   bool inQuotes = false;
   while (*p) {
-    unsigned char byte = *p;
-    if (byte == '\\') {
+    Unit unit = *p;
+    if (unit == '\\') {
       std::size_t run = 0;
       while (p[run] == '\\') ++run;
       if (p[run] != '"') {
-        for (std::size_t i = 0; i < run; ++i) Put(sink, '\\');
+        for (std::size_t i = 0; i < run; ++i) Put(sink, Unit('\\'));
         p += run;
         continue;
       }
-      for (std::size_t i = 0; i < run / 2; ++i) Put(sink, '\\');
+      for (std::size_t i = 0; i < run / 2; ++i) Put(sink, Unit('\\'));
       p += run;
       if (run % 2 == 1) {
-        Put(sink, '"');
+        Put(sink, Unit('"'));
         ++p;
       } else {
         p = ReadQuote(p, inQuotes, sink);
       }
       continue;
     }
-    if (byte == '"') {
+    if (unit == '"') {
       p = ReadQuote(p, inQuotes, sink);
       continue;
     }
-    if (IsBlank(byte) && !inQuotes) break;
-    // A double-byte character is copied whole, so that its second byte is never read as a
-    // backslash or a quote. A lead byte without a valid second byte (at the end of the text, or
-    // before a quote, a blank or another broken byte) stands alone, so it cannot swallow them.
-    if (IsLeadByte(byte) && IsTrailByte(p[1])) {
-      Put(sink, static_cast<char>(byte));
-      Put(sink, static_cast<char>(p[1]));
-      p += 2;
-      continue;
-    }
-    Put(sink, static_cast<char>(byte));
-    ++p;
+    if (IsBlank(unit) && !inQuotes) break;
+    for (int i = CharUnits(p); i > 0; --i) Put(sink, *p++);
   }
   return p;
 }
 
-void SplitPass(const char* text, SplitSink& sink) {
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+template <typename Unit>
+void SplitPass(const Unit* p, SplitSink<Unit>& sink) {
   p = ReadProgramName(p, sink);
   for (;;) {
     while (IsBlank(*p)) ++p;
     if (*p == 0) break;
     p = ReadArgument(p, sink);
-    Put(sink, 0);
+    Put(sink, Unit(0));
   }
+}
+
+template <typename Unit>
+Unit** Split(const Unit* text, int* count) {
+  SplitSink<Unit> counting = {nullptr, nullptr, 0, 0};
+  SplitPass(text, counting);
+  std::size_t pointerBytes = sizeof(Unit*) * (static_cast<std::size_t>(counting.count) + 1);
+  Unit** vector = static_cast<Unit**>(std::malloc(pointerBytes + sizeof(Unit) * counting.units));
+  if (vector == nullptr) return nullptr;
+  Unit* texts = reinterpret_cast<Unit*>(reinterpret_cast<char*>(vector) + pointerBytes);
+  SplitSink<Unit> filling = {vector, texts, 0, 0};
+  SplitPass(text, filling);
+  vector[filling.count] = nullptr;
+  if (count) *count = filling.count;
+  return vector;
 }
 
 }  // namespace
 
 char** SplitCommandLine(const char* text, int* count) {
   if (text == nullptr) text = "";
-  SplitSink counting = {nullptr, nullptr, 0, 0};
-  SplitPass(text, counting);
-  std::size_t pointerBytes = sizeof(char*) * (static_cast<std::size_t>(counting.count) + 1);
-  char** vector = static_cast<char**>(std::malloc(pointerBytes + counting.bytes));
-  if (vector == nullptr) return nullptr;
-  SplitSink filling = {vector, reinterpret_cast<char*>(vector) + pointerBytes, 0, 0};
-  SplitPass(text, filling);
-  vector[filling.count] = nullptr;
-  if (count) *count = filling.count;
-  return vector;
+  return Split(text, count);
+}
+
+wchar_t** SplitWideCommandLine(const wchar_t* text, int* count) {
+  if (text == nullptr) text = L"";
+  return Split(text, count);
 }
 
 uint32_t ParseAttributeLetters(const char* text) {

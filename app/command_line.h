@@ -7,6 +7,9 @@
 // One allocated block: count + 1 pointers (the last null) followed by the texts. Release the
 // whole vector with free(). Returns null when memory runs out. The count is at least 1.
 char** SplitCommandLine(const char* text, int* count);
+// The same rules on the platform's UTF-16 command line, so that where an argument ends is
+// decided before any text is converted to the code page; the same block layout.
+wchar_t** SplitWideCommandLine(const wchar_t* text, int* count);
 
 // The attribute bits named by the letters s, r, a and h (either case) anywhere in the text.
 uint32_t ParseAttributeLetters(const char* text);

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "text/chars.h"
 
 bool InitJobSettings(JobSettings* record) {
   record->cancelRequested.store(false);
@@ -54,7 +53,6 @@ int AddTarget(TargetList* list, const char* path) {
   char* copy = static_cast<char*>(std::malloc(size));
   if (copy == nullptr) return -1;
   std::memcpy(copy, path, size);
-  FoldLowerCase(copy);
   int count = ListPushFront(list, copy);
   if (count < 0) std::free(copy);
   return count;

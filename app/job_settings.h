@@ -38,6 +38,8 @@ struct TimestampEntry {
   FileTimeValue utc = {0, 0};
 };
 
+// Paths, newest at the front. They are kept in lower case where that names the same entry; the
+// callers fold them (FoldCaseOfSameEntry), since only the file system can tell.
 using TargetList = StringList;
 
 struct JobSettings {
@@ -72,6 +74,7 @@ uint32_t ApplyAttributeMasks(uint32_t attributes, uint32_t orMask, uint32_t andM
 // the target list pointer is taken over, not duplicated.
 void CopyJobSettings(JobSettings* destination, const JobSettings* source);
 
+// A private copy of the path, as given, at the front of the list; the new count, or -1.
 int AddTarget(TargetList* list, const char* path);
 const char* TargetAt(const TargetList* list, int index);
 void DestroyTargetList(TargetList* list);

@@ -2,12 +2,15 @@
 #include "app/job_walk.h"
 
 #include "app/apply_plan.h"
+#include "app/entry_rules.h"
 #include "text/holders.h"
 #include "app/local_time.h"
 #include "app/name_filter.h"
-#include "app/trace.h"
+#include "text/trace.h"
 #include "text/file_queries.h"
+#include "text/chars.h"
 #include "text/paths.h"
+#include "text/wide_names.h"
 
 namespace {
 
@@ -22,11 +25,45 @@ const FILETIME* PlanOne(const TimestampEntry& entry, FILETIME* storage) {
   return storage;
 }
 
-bool IsDotEntry(const char* name) {
-  return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+bool IsWideDotEntry(const WCHAR* name) {
+  return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
+}
+
+// The name the walk uses for an entry: its own when the code page holds it, else its short name
+// when there is one and the code page holds that. Either way it is what the filter sees and
+// what is joined to the folder, so it is never taken for a look-alike of another entry's name.
+bool ChooseEntryName(const char* folder, const WIN32_FIND_DATAW& found, char* name, int size) {
+  if (!NameFromWide(found.cFileName, name, size) &&
+      !(found.cAlternateFileName[0] && NameFromWide(found.cAlternateFileName, name, size))) {
+    Trace("! %s\r\n => %s\r\n", "コードページ932で表せない名前を飛ばしました。", folder);
+    return false;
+  }
+  if (!IsJoinableName(name)) {
+    Trace("! %s\r\n => %s\\%s\r\n", "別の場所を指す名前を飛ばしました。", folder, name);
+    return false;
+  }
+  return true;
+}
+
+// The entry as the callbacks see it: the search's own record with the chosen name.
+bool ToCodePageEntry(const char* folder, const WIN32_FIND_DATAW& found, WIN32_FIND_DATAA* entry) {
+  ZeroFill(entry, sizeof *entry);
+  if (!ChooseEntryName(folder, found, entry->cFileName, sizeof entry->cFileName)) return false;
+  NameFromWide(found.cAlternateFileName, entry->cAlternateFileName,
+               sizeof entry->cAlternateFileName);
+  entry->dwFileAttributes = found.dwFileAttributes;
+  entry->ftCreationTime = found.ftCreationTime;
+  entry->ftLastAccessTime = found.ftLastAccessTime;
+  entry->ftLastWriteTime = found.ftLastWriteTime;
+  entry->nFileSizeHigh = found.nFileSizeHigh;
+  entry->nFileSizeLow = found.nFileSizeLow;
+  entry->dwReserved0 = found.dwReserved0;  // the reparse tag of a reparse point
+  entry->dwReserved1 = found.dwReserved1;
+  return true;
 }
 
 const FileCalls* g_testCalls = nullptr;
+const SearchCalls* g_testSearchCalls = nullptr;
 
 }  // namespace
 
@@ -36,6 +73,14 @@ const FileCalls kPlatformFileCalls = {GetFileAttributesA, SetFileAttributesA, Cr
 void SetFileCallsForTests(const FileCalls* calls) { g_testCalls = calls; }
 
 const FileCalls& CurrentFileCalls() { return g_testCalls ? *g_testCalls : kPlatformFileCalls; }
+
+const SearchCalls kPlatformSearchCalls = {FindFirstFileW, FindNextFileW};
+
+void SetSearchCallsForTests(const SearchCalls* calls) { g_testSearchCalls = calls; }
+
+const SearchCalls& CurrentSearchCalls() {
+  return g_testSearchCalls ? *g_testSearchCalls : kPlatformSearchCalls;
+}
 
 void PlanAppliedTimes(const JobSettings& settings, AppliedTimes* times) {
   times->creation = PlanOne(settings.creation, &times->creationValue);
@@ -60,9 +105,10 @@ bool ProcessEntry(const char* path, const WIN32_FIND_DATAA* findData, void* cont
   const JobContext* job = static_cast<const JobContext*>(context);
   const JobSettings* settings = job->settings;
   // A link met below a target may point out of the tree or back up into it (an endless walk),
-  // and changing it may change what it points to: it is left alone. Targets themselves are
-  // what the user chose, links or not.
-  if (findData && (findData->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+  // and changing it may change what it points to: it is left alone. Other reparse points
+  // (deduplicated files, cloud placeholders) are the entries themselves. Targets are what the
+  // user chose, links or not.
+  if (findData && StandsForAnotherName(findData->dwFileAttributes, findData->dwReserved0))
     return !settings->cancelRequested.load();
   if (AcceptName(path, settings->filterPattern, settings->filterKind)) {
     const FileCalls& calls = job->calls ? *job->calls : kPlatformFileCalls;
@@ -85,20 +131,28 @@ bool ForEachEntry(const char* folder, const char* pattern, EntryCallback callbac
     Trace("! %s\r\n => %s\r\n", "パスが長すぎるため検索しません。", folder);
     return true;
   }
-  WIN32_FIND_DATAA found;
-  FindHolder search(FindFirstFileA(searchPath, &found));
+  WCHAR wideSearchPath[PATH_BUFFER_SIZE];
+  if (!WideFromPath(searchPath, wideSearchPath, PATH_BUFFER_SIZE)) {
+    Trace("! %s\r\n => %s\r\n", "パスを読み取れないため検索しません。", folder);
+    return true;
+  }
+  const SearchCalls& calls = CurrentSearchCalls();
+  WIN32_FIND_DATAW found;
+  FindHolder search(calls.findFirst(wideSearchPath, &found));
   if (!search.Valid()) return true;
   bool keepGoing = true;
   do {
-    if (IsDotEntry(found.cFileName)) continue;
+    if (IsWideDotEntry(found.cFileName)) continue;
+    WIN32_FIND_DATAA entry;
+    if (!ToCodePageEntry(folder, found, &entry)) continue;
     char entryPath[PATH_BUFFER_SIZE];
     // A cut path may name some other existing file: skip the entry instead.
-    if (!PathJoin(sizeof entryPath, entryPath, folder, found.cFileName)) {
-      Trace("! %s\r\n => %s\\%s\r\n", "パスが長すぎるため飛ばしました。", folder, found.cFileName);
+    if (!PathJoin(sizeof entryPath, entryPath, folder, entry.cFileName)) {
+      Trace("! %s\r\n => %s\\%s\r\n", "パスが長すぎるため飛ばしました。", folder, entry.cFileName);
       continue;
     }
-    keepGoing = callback(entryPath, &found, context);
-  } while (keepGoing && FindNextFileA(search.Get(), &found));
+    keepGoing = callback(entryPath, &entry, context);
+  } while (keepGoing && calls.findNext(search.Get(), &found));
   return true;
 }
 

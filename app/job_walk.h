@@ -30,6 +30,18 @@ extern const FileCalls kPlatformFileCalls;
 void SetFileCallsForTests(const FileCalls* calls);
 const FileCalls& CurrentFileCalls();
 
+// The folder search. The walk searches with the wide functions, so that it sees every name as
+// it is; tests put a table in front of them that changes what the search reports
+// (SetSearchCallsForTests).
+struct SearchCalls {
+  HANDLE(WINAPI* findFirst)(LPCWSTR pattern, LPWIN32_FIND_DATAW found);
+  BOOL(WINAPI* findNext)(HANDLE search, LPWIN32_FIND_DATAW found);
+};
+extern const SearchCalls kPlatformSearchCalls;
+// The table that searches started from now on use; null restores the platform's.
+void SetSearchCallsForTests(const SearchCalls* calls);
+const SearchCalls& CurrentSearchCalls();
+
 // What the walk carries from entry to entry: the record, its times converted once, and the
 // calls that reach the file system.
 struct JobContext {

@@ -5,7 +5,7 @@
 
 #include "text/holders.h"
 #include "app/job_walk.h"
-#include "app/trace.h"
+#include "text/trace.h"
 #include "controls/window_helpers.h"
 #include "dialog/resource_ids.h"
 #include "shell/program_icon.h"

@@ -7,10 +7,10 @@
 #include <cstdlib>
 
 #include "app/build_settings.h"
-#include "app/command_line.h"
 #include "app/job_settings.h"
 #include "app/job_window.h"
-#include "app/trace.h"
+#include "app/wide_arguments.h"
+#include "text/trace.h"
 #include "dialog/main_dialog.h"
 
 static void RunMessageLoop() {
@@ -49,7 +49,9 @@ int RunApplication(HINSTANCE instance, int count, char** vector) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   int count = 0;
-  char** vector = SplitCommandLine(GetCommandLineA(), &count);
+  // The UTF-16 line: the ANSI one has already turned characters the code page lacks into
+  // look-alikes, a separator or a quote among them.
+  char** vector = CodePageArguments(GetCommandLineW(), &count);
   if (vector == nullptr) return EXIT_BAD_COMMAND_LINE;
   for (int i = 0; i < count; ++i) Trace("argv[%2d]=%s\r\n", i, vector[i]);
   InitCommonControls();

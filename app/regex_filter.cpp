@@ -1,7 +1,7 @@
 // The regular-expression kind of the name filter (see regex_filter.h).
 #include "app/regex_filter.h"
 
-#include "app/trace.h"
+#include "text/trace.h"
 #include "regex/regex.h"
 #include "regex/regex_engine.h"
 

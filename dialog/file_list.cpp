@@ -11,9 +11,9 @@
 #include "shell/shortcuts.h"
 #include "text/allocation.h"
 #include "text/bounded.h"
-#include "text/chars.h"
 #include "text/file_queries.h"
 #include "text/paths.h"
+#include "text/wide_names.h"
 
 // The leading space sorts it ahead of every path, so it stays entry 0.
 const char FILE_LIST_HEADER[] =
@@ -22,6 +22,7 @@ const char FILE_LIST_HEADER[] =
 namespace {
 
 const int kEntryTextSize = 264;
+const UINT kDroppedNameUnits = 1024;
 
 // Redrawing is off while a batch of entries changes, so the list repaints once.
 class RedrawPause {
@@ -91,7 +92,7 @@ void CollectFileList(HWND listBox, TargetList* targets) {
     char text[kEntryTextSize] = "";
     SendMessageA(listBox, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
     if (!PathExists(text)) continue;
-    FoldLowerCase(text);
+    FoldCaseOfSameEntry(text);
     AddTarget(targets, text);
   }
 }
@@ -132,12 +133,15 @@ void DeleteSelectedEntries(HWND dialog) {
 
 void AddDroppedFiles(HWND listBox, HDROP drop) {
   RedrawPause pause(listBox);
-  UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT index = 0; index < count; ++index) {
-    char name[PATH_BUFFER_SIZE] = "";
-    // A name longer than a path buffer would arrive cut and might name some other file.
-    if (DragQueryFileA(drop, index, nullptr, 0) >= sizeof name) continue;
-    DragQueryFileA(drop, index, name, sizeof name);
+    // A name longer than the buffer would arrive cut and might name some other file. Wide, so
+    // that no name arrives as a look-alike of another; a long one may still have a short form.
+    WCHAR wideName[kDroppedNameUnits] = L"";
+    if (DragQueryFileW(drop, index, nullptr, 0) >= kDroppedNameUnits) continue;
+    DragQueryFileW(drop, index, wideName, kDroppedNameUnits);
+    char name[PATH_BUFFER_SIZE];
+    if (!PathFromWide(wideName, name, sizeof name)) continue;
     if (!PathExists(name)) continue;
     char resolved[PATH_BUFFER_SIZE];
     if (!ResolveShortcutOrPath(resolved, name, sizeof resolved)) continue;

@@ -4,8 +4,9 @@
 // Input: the control byte is ignored; the first text is the command line. Checks beyond "no
 // crash, no leak": the vector has count + 1 pointers, the last null, every argument inside the
 // one block; read in order, the arguments are made only of bytes of the input, in their order;
-// every input byte other than a quote, a backslash or a blank reaches some argument; and every
-// double-byte character of the input reaches one argument whole, its two bytes side by side.
+// every input byte other than a quote, a backslash or a blank reaches some argument; every
+// double-byte character of the input reaches one argument whole, its two bytes side by side; and
+// the UTF-16 splitter, given the same text with one unit per character, splits it the same way.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -38,6 +39,29 @@ std::vector<int> Kinds(const std::string& text) {
     i += length;
   }
   return kinds;
+}
+
+// The text as the UTF-16 splitter would see it: one unit per character, a double-byte character
+// as its code, which is never a quote, a backslash or a blank.
+std::wstring ToUnits(const std::string& text) {
+  std::wstring units;
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t length = FuzzCharLength(text, i);
+    unsigned code = static_cast<unsigned char>(text[i]);
+    if (length == 2) code = code * 256 + static_cast<unsigned char>(text[i + 1]);
+    units += static_cast<wchar_t>(code);
+    i += length;
+  }
+  return units;
+}
+
+std::string FromUnits(const wchar_t* units) {
+  std::string text;
+  for (; *units; ++units) {
+    if (*units > 0xFF) text += static_cast<char>(*units >> 8);
+    text += static_cast<char>(*units & 0xFF);
+  }
+  return text;
 }
 
 }  // namespace
@@ -93,6 +117,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(second != nullptr && again == count);
   for (int i = 0; i < count; ++i) Check(std::strcmp(second[i], vector[i]) == 0);
   std::free(second);
+
+  int wideCount = -1;
+  wchar_t** wide = SplitWideCommandLine(ToUnits(line).c_str(), &wideCount);
+  Check(wide != nullptr && wideCount == count && wide[count] == nullptr);
+  for (int i = 0; i < count; ++i) Check(FromUnits(wide[i]) == arguments[i]);
+  std::free(wide);
   std::free(vector);
   return 0;
 }

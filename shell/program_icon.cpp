@@ -4,12 +4,11 @@
 #include <shellapi.h>
 
 #include "text/paths.h"
+#include "text/wide_names.h"
 
 HICON ProgramShellIcon(UINT sizeFlag) {
   char path[PATH_BUFFER_SIZE] = "";
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  // A full buffer means the path was cut, and a cut path names some other file.
-  if (length == 0 || length >= sizeof path) return nullptr;
+  if (!GetProgramFilePath(path, sizeof path)) return nullptr;
   SHFILEINFOA info = {};
   if (!SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_ICON | sizeFlag)) return nullptr;
   return info.hIcon;

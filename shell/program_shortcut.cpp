@@ -6,20 +6,16 @@
 #include "text/holders.h"
 #include "shell/shortcut_paths.h"
 #include "shell/shortcuts.h"
-#include "text/chars.h"
 #include "text/file_queries.h"
 #include "text/paths.h"
+#include "text/wide_names.h"
 
 namespace {
 
-// Broken code page 932 bytes must not turn into some other file name.
-bool ToWidePath(const char* path, WCHAR* wide, int wideSize) {
-  return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, wide, wideSize) != 0;
-}
-
 bool SaveShortcut(IShellLinkA* link, const char* shortcutPath) {
   WCHAR widePath[PATH_BUFFER_SIZE];
-  if (!ToWidePath(shortcutPath, widePath, PATH_BUFFER_SIZE)) return false;
+  // Broken code page 932 bytes must not turn into some other file name.
+  if (!WideFromPath(shortcutPath, widePath, PATH_BUFFER_SIZE)) return false;
   ComHolder<IPersistFile> file;
   if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Out()))))
     return false;
@@ -58,20 +54,16 @@ bool GetSpecialFolderPath(HWND owner, int folderId, char* path) {
   if (FAILED(SHGetMalloc(allocator.Out()))) return false;
   LPITEMIDLIST items = nullptr;
   if (FAILED(SHGetSpecialFolderLocation(owner, folderId, &items))) return false;
-  bool found = SHGetPathFromIDListA(items, path) != FALSE;
+  WCHAR widePath[MAX_PATH + 1];
+  bool found = SHGetPathFromIDListW(items, widePath) != FALSE;
   allocator->Free(items);
-  return found;
+  // A folder the code page cannot name exactly would put the shortcut into another folder.
+  return found && PathFromWide(widePath, path, PATH_BUFFER_SIZE);
 }
 
 bool GetProgramPath(char* buffer, int size) {
-  if (size <= 0) return false;
-  DWORD length = GetModuleFileNameA(nullptr, buffer, static_cast<DWORD>(size));
-  // A full buffer means the path was cut, and a cut path names some other file.
-  if (length == 0 || length >= static_cast<DWORD>(size)) {
-    buffer[0] = 0;
-    return false;
-  }
-  FoldLowerCase(buffer);
+  if (!GetProgramFilePath(buffer, size)) return false;
+  FoldCaseOfSameEntry(buffer);
   return true;
 }
 

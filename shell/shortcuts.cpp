@@ -3,9 +3,9 @@
 
 #include "text/holders.h"
 #include "text/bounded.h"
-#include "text/chars.h"
 #include "text/file_queries.h"
 #include "text/paths.h"
+#include "text/wide_names.h"
 
 IShellLinkA* ShellLinkCreate() {
   IShellLinkA* link = nullptr;
@@ -24,11 +24,29 @@ static bool LoadShortcutFile(IShellLinkA* link, const char* path) {
   return SUCCEEDED(file->Load(widePath, STGM_READ));
 }
 
+// The target in UTF-16, from the shortcut's item list, which names it exactly; only a shortcut
+// without one is asked for its path. (Wine keeps that path in the code page's best fit: a
+// shortcut to "é.txt" answers "e.txt".)
+static bool ReadWideTarget(IShellLinkA* link, WCHAR* target, int units) {
+  LPITEMIDLIST items = nullptr;
+  if (link->GetIDList(&items) == S_OK && items) {
+    bool found = SHGetPathFromIDListW(items, target) != FALSE;
+    CoTaskMemFree(items);
+    return found;
+  }
+  ComHolder<IShellLinkW> wideLink;
+  if (FAILED(link->QueryInterface(IID_IShellLinkW, reinterpret_cast<void**>(wideLink.Out()))))
+    return false;
+  WIN32_FIND_DATAW findData;
+  return wideLink->GetPath(target, units, &findData, SLGP_UNCPRIORITY) == S_OK;
+}
+
 static bool ReadShortcutTarget(char* target, const char* path, int size) {
   ComHolder<IShellLinkA> link(ShellLinkCreate());
   if (!link || !LoadShortcutFile(link.Get(), path)) return false;
-  WIN32_FIND_DATAA findData;
-  return link->GetPath(target, size, &findData, SLGP_UNCPRIORITY) == S_OK;
+  WCHAR wideTarget[MAX_PATH + 1] = L"";
+  return ReadWideTarget(link.Get(), wideTarget, MAX_PATH + 1) &&
+         PathFromWide(wideTarget, target, size);
 }
 
 bool ResolveShortcut(char* target, const char* path, int size) {
@@ -36,11 +54,11 @@ bool ResolveShortcut(char* target, const char* path, int size) {
   // Loading a file as a shortcut reads it, which moves its last-access time: only a file the
   // shell itself takes for a shortcut is opened; every other target stands for itself.
   if (HasShortcutExtension(path) && ReadShortcutTarget(target, path, size)) {
-    FoldLowerCase(target);
+    FoldCaseOfSameEntry(target);
     return PathExists(target);
   }
   CopyBounded(size, path, target);
-  FoldLowerCase(target);
+  FoldCaseOfSameEntry(target);
   return false;
 }
 
@@ -49,7 +67,7 @@ bool ResolveShortcutOrPath(char* result, const char* path, int size) {
   result[0] = 0;
   if (ResolveShortcut(result, path, size)) return true;
   CopyBounded(size, path, result);
-  FoldLowerCase(result);
+  FoldCaseOfSameEntry(result);
   if (PathExists(result)) return true;
   result[0] = 0;
   return false;
@@ -69,10 +87,8 @@ bool CanonicalizePath(char* result, const char* path, int size) {
   LPITEMIDLIST items = nullptr;
   if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, widePath, &eaten, &items, nullptr)))
     return false;
-  char converted[MAX_PATH + 1] = {};
-  BOOL ok = SHGetPathFromIDListA(items, converted);
+  WCHAR converted[MAX_PATH + 1] = {};
+  BOOL ok = SHGetPathFromIDListW(items, converted);
   allocator->Free(items);
-  if (!ok) return false;
-  CopyBounded(size, converted, result);
-  return true;
+  return ok && PathFromWide(converted, result, size);
 }

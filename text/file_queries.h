@@ -6,3 +6,9 @@
 bool PathExists(const char* path);
 bool IsDirectory(const char* path);
 bool FindEntry(const char* path, WIN32_FIND_DATAA* findData);
+
+// Folds the path's ASCII letters to lower case, as targets are kept, but only when the folded
+// path names the very entry the path names. In a case-sensitive folder (every folder under
+// Wine, folders so marked on Windows) "sel" and "Sel" may be two entries, and the user chose
+// one of them: then the path stays as given.
+void FoldCaseOfSameEntry(char* path);

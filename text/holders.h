@@ -25,7 +25,7 @@ class HandleHolder {
   HANDLE handle_;
 };
 
-// A search started by FindFirstFileA.
+// A search started by FindFirstFileA or FindFirstFileW.
 class FindHolder {
  public:
   explicit FindHolder(HANDLE search) : search_(search) {}

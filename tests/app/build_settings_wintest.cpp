@@ -7,7 +7,7 @@
 #include "app/build_settings.h"
 #include "app/job_walk.h"
 #include "app/local_time.h"
-#include "app/trace.h"
+#include "text/trace.h"
 #include "support/temp_folder.h"
 #include "text/allocation.h"
 #include "text/paths.h"

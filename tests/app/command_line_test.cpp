@@ -7,25 +7,35 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "text/chars.h"
 
 namespace {
 
-std::vector<std::string> Split(const char* text) {
+// Splits with either splitter and checks the block: the texts follow the pointer array back to
+// back, so a single free() releases everything (ASan reports any write past the block or a
+// second allocation left behind).
+template <typename Unit>
+std::vector<std::basic_string<Unit>> SplitWith(Unit** (*split)(const Unit*, int*),
+                                               const Unit* text) {
   int count = -1;
-  char** vector = SplitCommandLine(text, &count);
-  std::vector<std::string> result;
+  Unit** vector = split(text, &count);
+  std::vector<std::basic_string<Unit>> result;
   if (vector == nullptr) return result;
-  // One block: the texts follow the pointer array back to back, so a single free() releases
-  // everything (ASan reports any write past the block or a second allocation left behind).
-  const char* expected = reinterpret_cast<const char*>(vector + count + 1);
+  const Unit* expected = reinterpret_cast<const Unit*>(vector + count + 1);
   for (int i = 0; i < count; ++i) {
     EXPECT_EQ(expected, vector[i]) << "argument " << i << " lies outside the block layout";
     result.emplace_back(vector[i]);
-    expected = vector[i] + std::strlen(vector[i]) + 1;
+    expected = vector[i] + result.back().size() + 1;
   }
   EXPECT_EQ(nullptr, vector[count]);
   std::free(vector);
   return result;
+}
+
+std::vector<std::string> Split(const char* text) { return SplitWith(SplitCommandLine, text); }
+
+std::vector<std::wstring> SplitWide(const wchar_t* text) {
+  return SplitWith(SplitWideCommandLine, text);
 }
 
 struct SplitCase {
@@ -33,34 +43,69 @@ struct SplitCase {
   std::vector<std::string> arguments;
 };
 
+const SplitCase kSplitCases[] = {
+    {"", {""}},
+    {"prog", {"prog"}},
+    {"prog  a\tb  ", {"prog", "a", "b"}},
+    // The program name is taken literally, and the next argument may follow the quote at once.
+    {"\"C:\\Pro gram\\x.exe\"next", {"C:\\Pro gram\\x.exe", "next"}},
+    {"\"C:\\a\\\" b", {"C:\\a\\", "b"}},
+    {"\"unterminated name", {"unterminated name"}},
+    {"p\\\"q r", {"p\\\"q", "r"}},
+    {"p \"a b\" c", {"p", "a b", "c"}},
+    {"p a\\\\\"b c\"", {"p", "a\\b c"}},          // two backslashes and a quote: one, quote opens
+    {"p a\\\\\\\"b", {"p", "a\\\"b"}},           // three: one backslash and a literal quote
+    {"p a\\\\\\\\b\\", {"p", "a\\\\\\\\b\\"}},   // no quote follows: unchanged
+    {"p \"a\"\"b\" c", {"p", "a\"b c"}},     // a doubled quote inside quotes is written and closes
+    {"p \"a\\\\\"\"b\"", {"p", "a\\\"b"}},
+    {"p \"\"", {"p", ""}},
+    // A second byte 0x5C is no backslash, so the quote after it opens quotes.
+    {"p \x95\x5c\"x y\"", {"p", "\x95\x5cx y"}},
+    // A lead byte pairs only with a valid second byte: a broken one cannot swallow the quote
+    // or the blank after it.
+    {"p \x81\"ab c\"", {"p", "\x81" "ab c"}},
+    {"p a\x81 b", {"p", "a\x81", "b"}},
+    {"p \x81\x81\x81 b", {"p", "\x81\x81\x81", "b"}},
+    {"p a\x81", {"p", "a\x81"}},                  // a lead byte at the end stands alone
+    {"p \"\x81", {"p", "\x81"}},
+};
+
 TEST(SplitCommandLine, FollowsQuoteAndBackslashRules) {
-  const SplitCase cases[] = {
-      {"", {""}},
-      {"prog", {"prog"}},
-      {"prog  a\tb  ", {"prog", "a", "b"}},
-      // The program name is taken literally, and the next argument may follow the quote at once.
-      {"\"C:\\Pro gram\\x.exe\"next", {"C:\\Pro gram\\x.exe", "next"}},
-      {"\"C:\\a\\\" b", {"C:\\a\\", "b"}},
-      {"\"unterminated name", {"unterminated name"}},
-      {"p\\\"q r", {"p\\\"q", "r"}},
-      {"p \"a b\" c", {"p", "a b", "c"}},
-      {"p a\\\\\"b c\"", {"p", "a\\b c"}},          // two backslashes and a quote: one, quote opens
-      {"p a\\\\\\\"b", {"p", "a\\\"b"}},           // three: one backslash and a literal quote
-      {"p a\\\\\\\\b\\", {"p", "a\\\\\\\\b\\"}},   // no quote follows: unchanged
-      {"p \"a\"\"b\" c", {"p", "a\"b c"}},     // a doubled quote inside quotes is written and closes
-      {"p \"a\\\\\"\"b\"", {"p", "a\\\"b"}},
-      {"p \"\"", {"p", ""}},
-      // A second byte 0x5C is no backslash, so the quote after it opens quotes.
-      {"p \x95\x5c\"x y\"", {"p", "\x95\x5cx y"}},
-      // A lead byte pairs only with a valid second byte: a broken one cannot swallow the quote
-      // or the blank after it.
-      {"p \x81\"ab c\"", {"p", "\x81" "ab c"}},
-      {"p a\x81 b", {"p", "a\x81", "b"}},
-      {"p \x81\x81\x81 b", {"p", "\x81\x81\x81", "b"}},
-      {"p a\x81", {"p", "a\x81"}},                  // a lead byte at the end stands alone
-      {"p \"\x81", {"p", "\x81"}},
-  };
-  for (const auto& c : cases) EXPECT_EQ(c.arguments, Split(c.text)) << c.text;
+  for (const auto& c : kSplitCases) EXPECT_EQ(c.arguments, Split(c.text)) << c.text;
+}
+
+// The UTF-16 line in the test's own terms: one unit per code page character, a double-byte
+// character as its code (never a quote, a backslash or a blank, as no UTF-16 unit of a
+// character outside ASCII is).
+std::wstring ToUnits(const std::string& text) {
+  std::wstring units;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    unsigned code = static_cast<unsigned char>(text[i]);
+    if (IsDoubleByteAt(text.c_str() + i)) code = code * 256 + static_cast<unsigned char>(text[++i]);
+    units += static_cast<wchar_t>(code);
+  }
+  return units;
+}
+
+std::string FromUnits(const std::wstring& units) {
+  std::string text;
+  for (wchar_t unit : units) {
+    if (unit > 0xFF) text += static_cast<char>(unit >> 8);
+    text += static_cast<char>(unit & 0xFF);
+  }
+  return text;
+}
+
+// One rule on both lines: the UTF-16 splitter cuts every code page text where the code page
+// splitter does.
+TEST(SplitWideCommandLine, AgreesWithTheCodePageSplitter) {
+  for (const auto& c : kSplitCases) {
+    std::vector<std::string> arguments;
+    for (const std::wstring& argument : SplitWide(ToUnits(c.text).c_str()))
+      arguments.push_back(FromUnits(argument));
+    EXPECT_EQ(c.arguments, arguments) << c.text;
+  }
+  EXPECT_EQ(std::vector<std::wstring>{L""}, SplitWide(nullptr));
 }
 
 TEST(SplitCommandLine, NullTextGivesOneEmptyName) {

@@ -59,15 +59,16 @@ TEST(ApplyAttributeMasks, SetsAndClearsArchiveAndKeepsOtherBits) {
     EXPECT_EQ(c.after, ApplyAttributeMasks(c.before, c.orMask, c.andMask)) << c.before;
 }
 
-TEST(AddTarget, StoresLowerCaseCopiesNewestFirst) {
+// The case is the caller's: only the file system can tell whether folding keeps the entry.
+TEST(AddTarget, StoresCopiesAsGivenNewestFirst) {
   TargetList* list = ListCreate();
   ASSERT_NE(nullptr, list);
   char path[] = "C:\\Dir\\\x83\x41.TXT";
   EXPECT_EQ(1, AddTarget(list, path));
   path[0] = 'D';
   EXPECT_EQ(2, AddTarget(list, "E:\\X"));
-  EXPECT_STREQ("e:\\x", TargetAt(list, 0));
-  EXPECT_STREQ("c:\\dir\\\x83\x41.txt", TargetAt(list, 1));
+  EXPECT_STREQ("E:\\X", TargetAt(list, 0));
+  EXPECT_STREQ("C:\\Dir\\\x83\x41.TXT", TargetAt(list, 1));
   EXPECT_EQ(nullptr, TargetAt(list, 2));
   DestroyTargetList(list);
 }

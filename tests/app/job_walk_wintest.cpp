@@ -3,14 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/job_walk.h"
 #include "app/local_time.h"
-#include "app/trace.h"
+#include "text/trace.h"
+#include "support/hostile_tree.h"
 #include "support/recording_calls.h"
 #include "support/temp_folder.h"
+#include "support/trace_lines.h"
 
 namespace {
 
@@ -476,8 +479,8 @@ TEST(RunJob, NewestTargetFirstFolderBeforeContentsLongPathsSkipped) {
   SetTraceHook(nullptr, nullptr);
 
   ASSERT_EQ(2u, probe.lines.size());
-  EXPECT_NE(std::string::npos, probe.lines[0].find(Lower(b) + "\\Sub\\LLL"));
-  EXPECT_NE(std::string::npos, probe.lines[1].find(Lower(a) + "\\Sub\\LLL"));
+  EXPECT_NE(std::string::npos, probe.lines[0].find(b + "\\Sub\\LLL"));
+  EXPECT_NE(std::string::npos, probe.lines[1].find(a + "\\Sub\\LLL"));
   EXPECT_EQ((std::vector<bool>{true, true}), probe.folderAlreadyHidden);
   for (const std::string& folder : {a, b, a + "\\Sub", b + "\\Sub"}) {
     for (const std::string& entry : SearchOrder(folder))
@@ -510,6 +513,124 @@ TEST(RunJob, CancelStopsSiblingsAtEveryLevelAndFurtherTargets) {
   EXPECT_TRUE(IsHidden(b));
   EXPECT_FALSE(IsHidden(a));
   for (const std::string& entry : SearchOrder(a)) EXPECT_FALSE(IsHidden(entry)) << entry;
+}
+
+// What the search reports, changed for chosen entries: the walk sees only what the search says,
+// so a file system that makes no short names, a reparse tag or a name that Wine never reports
+// is put in front of it here (SetSearchCallsForTests).
+struct Reported {
+  const wchar_t* name;
+  DWORD addAttributes, tag;
+  const wchar_t* reportedName;  // null: its own
+};
+
+struct ReportedSearch {
+  ReportedSearch(bool shortNames, std::vector<Reported> changes) {
+    current = this;
+    keepShortNames = shortNames;
+    entries = std::move(changes);
+    SetSearchCallsForTests(&kCalls);
+  }
+  ~ReportedSearch() {
+    SetSearchCallsForTests(nullptr);
+    current = nullptr;
+  }
+  static void Change(WIN32_FIND_DATAW* found) {
+    if (!current->keepShortNames) found->cAlternateFileName[0] = 0;
+    for (const Reported& entry : current->entries) {
+      if (lstrcmpW(found->cFileName, entry.name) != 0) continue;
+      found->dwFileAttributes |= entry.addAttributes;
+      found->dwReserved0 = entry.tag;
+      if (entry.reportedName) lstrcpyW(found->cFileName, entry.reportedName);
+    }
+  }
+  static HANDLE WINAPI First(LPCWSTR pattern, LPWIN32_FIND_DATAW found) {
+    HANDLE search = FindFirstFileW(pattern, found);
+    if (search != INVALID_HANDLE_VALUE) Change(found);
+    return search;
+  }
+  static BOOL WINAPI Next(HANDLE search, LPWIN32_FIND_DATAW found) {
+    BOOL more = FindNextFileW(search, found);
+    if (more) Change(found);
+    return more;
+  }
+  static inline ReportedSearch* current = nullptr;
+  static inline const SearchCalls kCalls = {First, Next};
+  bool keepShortNames;
+  std::vector<Reported> entries;
+};
+
+// The measured fault: a look-alike name made the walk change "e.txt" for "é.txt", "a\b.txt" for
+// "a¥b.txt", and files above the target for "..¥victim.txt" and a folder "..¥". Each entry is
+// now changed under its own name or its short name, once; without short names the ones the code
+// page cannot hold are skipped, each with a line naming its folder.
+TEST(RunJob, NamesTheCodePageCannotHoldNeverStandForOthers) {
+  for (bool shortNames : {true, false}) {
+    HostileTree tree;
+    Job job;
+    job.Add(tree.folder.Join("P\\T"));
+    job.record.recurse = true;
+    job.record.orMask = kSystem;
+    ReportedSearch search(shortNames, {});
+    TraceLines trace;
+    RecordingCalls recording;
+    RunJob(&job.record);
+    std::map<std::string, int> writes;
+    for (const std::string& call : g_recorder.Log())
+      if (call.compare(0, 4, "set ") == 0) ++writes[call.substr(4, call.rfind(' ') - 4)];
+    for (const auto& write : writes) EXPECT_EQ(1, write.second) << write.first;
+    for (const std::wstring& path : tree.plain) EXPECT_TRUE(IsSystemWide(path));
+    for (std::size_t i = 0; i < tree.hostile.size(); ++i)
+      EXPECT_EQ(shortNames, IsSystemWide(tree.hostile[i])) << "hostile entry " << i;
+    for (const std::wstring& path : tree.outside) EXPECT_FALSE(IsSystemWide(path));
+    // Ten hostile names directly in T; their contents are never reached without a short name.
+    std::size_t skipped = 0;
+    for (const std::string& line : trace.lines)
+      skipped += line.find("! ") == 0 && line.find(tree.folder.Join("P\\T")) != std::string::npos;
+    EXPECT_EQ(shortNames ? 0u : 10u, skipped) << "short names " << shortNames;
+    EXPECT_EQ(skipped, trace.lines.size());
+  }
+}
+
+// Reparse points: only those that stand for another name are left alone (their contents too);
+// deduplicated files and cloud folders are changed and walked. And a name that would join to
+// another path is never joined, whatever the search says.
+TEST(RunJob, LeavesLinksAloneByTheirTagAndJoinsNoUnsafeName) {
+  const DWORD kReparse = FILE_ATTRIBUTE_REPARSE_POINT;
+  const struct {
+    const char* name;
+    bool folder;
+    Reported reported;
+    bool changed;
+  } cases[] = {
+      {"dedup.txt", false, {L"dedup.txt", kReparse, 0x80000013, nullptr}, true},
+      {"cloud", true, {L"cloud", kReparse, 0x9000601A, nullptr}, true},
+      {"cloud\\in.txt", false, {L"", 0, 0, nullptr}, true},
+      {"symlink", true, {L"symlink", kReparse, 0xA000000C, nullptr}, false},
+      {"symlink\\in.txt", false, {L"", 0, 0, nullptr}, false},
+      {"junction", true, {L"junction", kReparse, 0xA0000003, nullptr}, false},
+      {"untagged", true, {L"untagged", kReparse, 0, nullptr}, false},
+      {"dots.txt", false, {L"dots.txt", 0, 0, L"..\\victim.txt"}, false},
+      {"slash.txt", false, {L"slash.txt", 0, 0, L"a/b"}, false},
+      {"colon.txt", false, {L"colon.txt", 0, 0, L"victim.txt:x"}, false},
+  };
+  TempFolder folder;
+  std::string victim = folder.MakeFile("victim.txt");
+  std::vector<Reported> reported;
+  for (const auto& c : cases) {
+    if (c.folder) folder.MakeFolder(std::string("T\\") + c.name);
+    else folder.MakeFile(std::string("T\\") + c.name);
+    reported.push_back(c.reported);
+  }
+  Job job;
+  job.Add(folder.Join("T"));
+  job.record.recurse = true;
+  ReportedSearch search(true, reported);
+  TraceLines trace;
+  RunJob(&job.record);
+  for (const auto& c : cases) EXPECT_EQ(c.changed, IsHidden(folder.Join(std::string("T\\") + c.name))) << c.name;
+  EXPECT_FALSE(IsHidden(victim));
+  EXPECT_EQ(3u, trace.lines.size());  // one for each unsafe name
 }
 
 }  // namespace

@@ -165,7 +165,7 @@ TEST_F(CommandsTest, ShowMainDialogIsTrueOnlyForOk) {
       // Cancel leaves the caller's record exactly as it was, its target list included.
       EXPECT_EQ(targets, record_.targets);
       ASSERT_EQ(1, targets->count);
-      EXPECT_EQ(dialogtest::Lower(file), TargetAt(targets, 0));
+      EXPECT_EQ(file, TargetAt(targets, 0));
       EXPECT_EQ(0xFFFFFFFFu, record_.andMask);
     }
   }

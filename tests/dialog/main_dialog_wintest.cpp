@@ -499,6 +499,27 @@ TEST_F(FileListTest, DropsAddFilesFoldersAndShortcutTargetsOnce) {
   EXPECT_EQ(5u, Entries().size());
 }
 
+// The shell drops UTF-16 names: one the code page cannot hold is listed by its short path, never
+// as the look-alike that names another file; one without a short path is left out.
+TEST_F(FileListTest, DroppedNamesTheCodePageCannotHoldAreListedByTheirShortPaths) {
+  folder_.MakeFile("e.txt");
+  folder_.MakeFile("a\\b.txt");
+  std::wstring accented = folder_.MakeWideEntry(L"\u00e9.txt", false);
+  std::wstring yen = folder_.MakeWideEntry(L"a\u00a5b.txt", false);
+  Open();
+  SendMessageA(Item(IDC_FILE_LIST), WM_DROPFILES,
+               reinterpret_cast<WPARAM>(MakeDrop(std::vector<std::wstring>{
+                   accented, yen, Widen(folder_.Path()) + L"\\missing\u00fc.txt"})),
+               0);
+  std::vector<std::string> expected = dialogtest::Lower(
+      std::vector<std::string>{FILE_LIST_HEADER, ShortPathOf(accented), ShortPathOf(yen)});
+  std::vector<std::string> entries = dialogtest::Lower(Entries());
+  ASSERT_EQ(3u, entries.size());
+  std::sort(expected.begin() + 1, expected.end());
+  std::sort(entries.begin() + 1, entries.end());
+  EXPECT_EQ(expected, entries);
+}
+
 TEST_F(FileListTest, DeleteRemovesSelectedPathsButNeverTheHeader) {
   for (const char* name : {"a.txt", "b.txt", "c.txt"})
     AddTarget(record_.targets, folder_.MakeFile(name).c_str());

@@ -7,7 +7,7 @@
 #include "app/job_settings.h"
 #include "app/name_filter.h"
 #include "app/regex_filter.h"
-#include "app/trace.h"
+#include "text/trace.h"
 #include "support/temp_folder.h"
 
 namespace {

@@ -40,6 +40,18 @@ TEST(ResolveShortcutOrPath, StandsForTheTargetOrForItself) {
   }
 }
 
+// The shortcut's target is read in UTF-16: the code page form would name "e.txt" for "é.txt".
+TEST(ResolveShortcut, ATargetTheCodePageCannotHoldIsReachedByItsShortPath) {
+  TempFolder folder;
+  folder.MakeFile("e.txt");
+  std::wstring accented = folder.MakeWideEntry(L"\u00e9.txt", false);
+  std::string link = folder.Join("to accented.lnk");
+  ASSERT_TRUE(MakeShortcut(link, accented));
+  char result[PATH_BUFFER_SIZE];
+  EXPECT_TRUE(ResolveShortcut(result, link.c_str(), sizeof result));
+  EXPECT_EQ(Lower(ShortPathOf(accented)), result);
+}
+
 TEST(ResolveShortcut, APlainFileIsNoShortcut) {
   TempFolder folder;
   std::string file = folder.MakeFile("Not A Link.txt");

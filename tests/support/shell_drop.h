@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
-// One DROPFILES block followed by the names, each ending in a zero byte, and a final zero byte.
-// Whoever receives it finishes it with DragFinish.
+// One DROPFILES block followed by the names, each ending in a zero, and a final zero; code page
+// names, or UTF-16 names as the shell drops them. Whoever receives it finishes it with DragFinish.
 HDROP MakeDrop(const std::vector<std::string>& names);
+HDROP MakeDrop(const std::vector<std::wstring>& names);

@@ -8,8 +8,6 @@
 
 #include "text/chars.h"
 
-namespace {
-
 std::wstring Widen(const std::string& text) {
   int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
   std::wstring wide(length > 0 ? length : 1, L'\0');
@@ -17,6 +15,8 @@ std::wstring Widen(const std::string& text) {
   wide.resize(wide.size() - 1);
   return wide;
 }
+
+namespace {
 
 // Wide calls, so that entries whose paths are too long for the ANSI calls go too.
 void RemoveTree(const std::wstring& folder) {
@@ -186,35 +186,65 @@ FILETIME CentralEuropeanLocal(const FILETIME& utc) {
 }
 
 bool MakeShortcut(const std::string& linkPath, const std::string& target) {
-  IShellLinkA* link = nullptr;
-  if (CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  return MakeShortcut(linkPath, Widen(target));
+}
+
+bool MakeShortcut(const std::string& linkPath, const std::wstring& target) {
+  IShellLinkW* link = nullptr;
+  if (CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                        reinterpret_cast<void**>(&link)) != S_OK)
     return false;
   link->SetPath(target.c_str());
   IPersistFile* file = nullptr;
   bool saved = false;
   if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    WCHAR wide[MAX_PATH + 1];
-    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH + 1);
-    saved = SUCCEEDED(file->Save(wide, TRUE));
+    saved = SUCCEEDED(file->Save(Widen(linkPath).c_str(), TRUE));
     file->Release();
   }
   link->Release();
   return saved;
 }
 
-std::string TempFolder::MakeLongEntry(const std::string& folder, std::size_t nameLength,
-                                      bool isFolder) {
-  std::string path = folder + "\\" + std::string(nameLength, 'L');
-  std::wstring wide = Widen(path);
+// An empty file or a folder, by the wide calls, which take any name and longer paths.
+static void CreateWideEntry(const std::wstring& path, bool isFolder) {
   if (isFolder) {
-    CreateDirectoryW(wide.c_str(), nullptr);
+    CreateDirectoryW(path.c_str(), nullptr);
   } else {
-    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   }
+}
+
+std::string TempFolder::MakeLongEntry(const std::string& folder, std::size_t nameLength,
+                                      bool isFolder) {
+  std::string path = folder + "\\" + std::string(nameLength, 'L');
+  CreateWideEntry(Widen(path), isFolder);
   return path;
 }
 
 DWORD WideAttributes(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()); }
+
+DWORD WideAttributes(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+
+std::wstring TempFolder::MakeWideEntry(const std::wstring& relative, bool isFolder) {
+  std::wstring path = Widen(path_);
+  for (std::size_t start = 0;;) {
+    std::size_t slash = relative.find(L'\\', start);
+    path += L"\\" + relative.substr(start, slash == std::wstring::npos ? slash : slash - start);
+    if (slash == std::wstring::npos) break;
+    CreateDirectoryW(path.c_str(), nullptr);
+    start = slash + 1;
+  }
+  CreateWideEntry(path, isFolder);
+  return path;
+}
+
+std::string ShortPathOf(const std::wstring& path) {
+  WCHAR wide[MAX_PATH + 1];
+  DWORD length = GetShortPathNameW(path.c_str(), wide, MAX_PATH + 1);
+  if (length == 0 || length > MAX_PATH) return "";
+  char text[2 * MAX_PATH + 1];
+  if (!WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr)) return "";
+  return text;
+}

@@ -20,6 +20,9 @@ class TempFolder {
   // An entry named by nameLength letters 'L' in folder, made with the wide calls, which (under
   // Wine) accept full paths longer than the 260 bytes the ANSI calls are limited to.
   std::string MakeLongEntry(const std::string& folder, std::size_t nameLength, bool isFolder);
+  // A file or folder (with its folders) whose name is given in UTF-16, so that it may hold
+  // characters the code page lacks; returns its full wide path.
+  std::wstring MakeWideEntry(const std::wstring& relative, bool isFolder);
 
  private:
   std::string path_;
@@ -44,7 +47,13 @@ extern const char kNeedsCentralEurope[];  // why such a test is skipped elsewher
 // the last Sunday of March to the last Sunday of October, 01:00 UTC both), without the
 // kernel's zone functions that the code under test uses.
 FILETIME CentralEuropeanLocal(const FILETIME& utc);
-// Attributes through the wide call, for paths too long for the ANSI calls.
+// Attributes through the wide call, for paths too long for the ANSI calls or names the code
+// page cannot hold.
 DWORD WideAttributes(const std::string& path);
+DWORD WideAttributes(const std::wstring& path);
+std::wstring Widen(const std::string& text);
+// The short (8.3) form of an existing path, in the code page; empty when there is none.
+std::string ShortPathOf(const std::wstring& path);
 // Creates a shortcut file at linkPath pointing to target, through the shell link object.
 bool MakeShortcut(const std::string& linkPath, const std::string& target);
+bool MakeShortcut(const std::string& linkPath, const std::wstring& target);

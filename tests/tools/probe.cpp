@@ -1,6 +1,7 @@
 // morvane_probe: a small console companion for the demo and for looking at results by hand.
 //   morvane_probe show PATH...      one line per path and, for folders, per entry below it
 //   morvane_probe set HEX PATH...   sets the attributes to the given value
+//   morvane_probe self              the program's own path as the program takes it
 // Output lines: attribute letters (R H S A, "-" where clear), the value in hex, the last-write
 // and last-access times in local time, then the path.
 #include <windows.h>
@@ -10,6 +11,8 @@
 #include <string>
 
 #include "app/local_time.h"
+#include "text/paths.h"
+#include "text/wide_names.h"
 
 namespace {
 
@@ -63,6 +66,12 @@ int main(int argc, char** argv) {
     for (int i = 3; i < argc; ++i) failures += SetFileAttributesA(argv[i], value) ? 0 : 1;
     return failures ? 1 : 0;
   }
-  std::fprintf(stderr, "usage: morvane_probe show PATH... | set HEX PATH...\n");
+  if (argc == 2 && std::string(argv[1]) == "self") {
+    char path[PATH_BUFFER_SIZE];
+    if (!GetProgramFilePath(path, sizeof path)) return 1;
+    std::printf("%s\n", path);
+    return 0;
+  }
+  std::fprintf(stderr, "usage: morvane_probe show PATH... | set HEX PATH... | self\n");
   return 2;
 }

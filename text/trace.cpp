@@ -1,5 +1,5 @@
 // Diagnostic trace to the debugger output (see trace.h).
-#include "app/trace.h"
+#include "text/trace.h"
 
 #include <windows.h>
 

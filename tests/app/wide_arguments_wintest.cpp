@@ -1,0 +1,68 @@
+// The program's arguments from its UTF-16 command line: split there, then each one through the
+// code page gate, with the short path of an existing entry as the fallback.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/wide_arguments.h"
+#include "support/temp_folder.h"
+#include "support/trace_lines.h"
+
+namespace {
+
+std::vector<std::string> Arguments(const std::wstring& line) {
+  int count = -1;
+  char** vector = CodePageArguments(line.c_str(), &count);
+  std::vector<std::string> result;
+  if (vector == nullptr) return result;
+  for (int i = 0; i < count; ++i) result.push_back(vector[i]);
+  EXPECT_EQ(nullptr, vector[count]);
+  std::free(vector);
+  return result;
+}
+
+std::vector<std::string> SplitCodePage(const std::string& line) {
+  int count = -1;
+  char** vector = SplitCommandLine(line.c_str(), &count);
+  std::vector<std::string> result(vector, vector + count);
+  std::free(vector);
+  return result;
+}
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+TEST(CodePageArguments, SplitOnTheUtf16LineThenEachTakenExactly) {
+  TempFolder folder;
+  std::wstring accented = folder.MakeWideEntry(L"\u00e9.txt", false);
+  std::wstring yenFolder = folder.MakeWideEntry(L"a\u00a5", true);
+  std::wstring prefix = Widen(folder.Path()) + L"\\";
+  const struct {
+    std::wstring line;
+    std::vector<std::string> arguments;
+    int traced;
+  } cases[] = {
+      // The code page line splits alike, options and double-byte characters included.
+      {L"prog /on:h \"/write:2006\u5e7401\u670803\u65e5 12:34:56\" a\\\\\"b c\" x\u8868\\",
+       SplitCodePage("prog /on:h \"/write:2006年01月03日 12:34:56\" a\\\\\"b c\" x表\\"), 0},
+      // A folder ending in U+00A5 keeps its closing quote, so the next target stays its own.
+      {L"prog " + Quoted(yenFolder) + L" " + Quoted(accented) + L" /dlg:0",
+       {"prog", ShortPathOf(yenFolder), ShortPathOf(accented), "/dlg:0"}, 0},
+      // No entry, no short path: the argument is left out, with a line.
+      {L"prog " + Quoted(prefix + L"missing\u00e9.txt") + L" /tray:0 x\U0001F600",
+       {"prog", "/tray:0"}, 2},
+      // The program name keeps its place, empty when it cannot be held.
+      {Quoted(prefix + L"\u00fc\\prog.exe") + L" /sub:1", {"", "/sub:1"}, 1},
+  };
+  for (const auto& c : cases) {
+    TraceLines trace;
+    EXPECT_EQ(c.arguments, Arguments(c.line));
+    EXPECT_EQ(c.traced, static_cast<int>(trace.lines.size()));
+  }
+}
+
+}  // namespace

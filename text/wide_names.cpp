@@ -1,0 +1,77 @@
+// Names and paths from UTF-16 (see wide_names.h).
+#include "text/wide_names.h"
+
+#include <cstdlib>
+
+#include "text/trace.h"
+
+namespace {
+
+// Wide buffers for paths the platform hands out: longer ones could not fit 260 bytes anyway,
+// except through their short form, which the platform builds from the path it is given.
+const int kWidePathUnits = 1024;
+
+bool SameWide(const WCHAR* a, const WCHAR* b, int units) {
+  for (int i = 0; i < units; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
+// A readable stand-in for a name the gate refused, for the trace only: every character the code
+// page lacks shows as '?', never as a look-alike.
+void TraceRefused(const WCHAR* path) {
+  char shown[TRACE_LINE_SIZE / 2] = "";
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path, -1, shown, sizeof shown - 1, "?",
+                      nullptr);
+  shown[sizeof shown - 1] = 0;
+  Trace("! %s\r\n => %s\r\n", "名前を260バイト以内のコードページ932で表せないため使いません。",
+        shown);
+}
+
+}  // namespace
+
+bool NameFromWide(const WCHAR* wide, char* text, int size) {
+  if (size <= 0) return false;
+  text[0] = 0;
+  BOOL usedDefault = FALSE;
+  int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, text, size, nullptr,
+                                  &usedDefault);
+  bool exact = bytes > 0 && !usedDefault;
+  if (exact) {
+    // Each byte gives at most one UTF-16 unit back, so bytes units always suffice.
+    WCHAR* back = static_cast<WCHAR*>(std::malloc(sizeof(WCHAR) * static_cast<std::size_t>(bytes)));
+    int units = back ? MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, back, bytes) : 0;
+    exact = units > 0 && lstrlenW(wide) + 1 == units && SameWide(wide, back, units);
+    std::free(back);
+  }
+  if (!exact) text[0] = 0;
+  return exact;
+}
+
+bool PathFromWide(const WCHAR* path, char* text, int size) {
+  if (NameFromWide(path, text, size)) return true;
+  WCHAR shortPath[kWidePathUnits];
+  DWORD units = GetShortPathNameW(path, shortPath, kWidePathUnits);
+  if (units > 0 && units < static_cast<DWORD>(kWidePathUnits) &&
+      NameFromWide(shortPath, text, size))
+    return true;
+  TraceRefused(path);
+  return false;
+}
+
+bool WideFromPath(const char* path, WCHAR* wide, int wideSize) {
+  return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, wide, wideSize) != 0;
+}
+
+bool GetProgramFilePath(char* path, int size) {
+  if (size <= 0) return false;
+  path[0] = 0;
+  WCHAR wide[kWidePathUnits];
+  DWORD units = GetModuleFileNameW(nullptr, wide, kWidePathUnits);
+  // A full buffer means the path was cut, and a cut path names some other file.
+  if (units == 0 || units >= static_cast<DWORD>(kWidePathUnits)) {
+    Trace("! %s\r\n", "プログラムのパスを取得できませんでした。");
+    return false;
+  }
+  return PathFromWide(wide, path, size);
+}
