@@ -1,7 +1,6 @@
 // Entry and main flow: split the command line, trace it, build the job record and hand it on.
 #include "app/main.h"
 
-#include <commctrl.h>
 #include <objbase.h>
 
 #include <cstdlib>
@@ -11,7 +10,9 @@
 #include "app/job_settings.h"
 #include "app/job_window.h"
 #include "app/trace.h"
+#include "controls/common_controls.h"
 #include "dialog/main_dialog.h"
+#include "text/system_libraries.h"
 
 static void RunMessageLoop() {
   MSG message;
@@ -42,11 +43,12 @@ int RunApplication(HINSTANCE instance, int count, char** vector) {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  KeepLibrarySearchInSystemFolder();
   int count = 0;
   char** vector = SplitCommandLine(GetCommandLineA(), &count);
   if (vector == nullptr) return 1;
   for (int i = 0; i < count; ++i) Trace("argv[%2d]=%s\r\n", i, vector[i]);
-  InitCommonControls();
+  StartCommonControls();
   CoInitialize(nullptr);
   int result = RunApplication(instance, count, vector);
   CoUninitialize();

@@ -12,6 +12,7 @@
 
 #include "about/about_dialog.h"
 #include "about/about_texts.h"
+#include "text/system_libraries.h"
 #include "text/holders.h"
 #include "controls/window_helpers.h"
 #include "support/temp_folder.h"
