@@ -26,6 +26,7 @@ int RunApplication(HINSTANCE instance, int count, char** vector) {
   JobSettings record;
   BuildJobSettings(&record, count, vector);
   bool start = true;
+  int exitCode = EXIT_DONE;
   if (record.showDialog)
     start = ShowMainDialog(nullptr, &record);  // OK rewrites the record in its apply form
   else
@@ -36,17 +37,19 @@ int RunApplication(HINSTANCE instance, int count, char** vector) {
       UnregisterWindowClass(instance, JOB_WINDOW_CLASS);
     } else {
       Trace("! %s\r\n", "ジョブウィンドウを作成できなかったため、何も変更しませんでした。");
+      // A job that could not run at all must not look like success to a script or scheduler.
+      exitCode = EXIT_JOB_NOT_STARTED;
     }
   }
   DestroyTargetList(record.targets);
-  return 0;
+  return exitCode;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   KeepLibrarySearchInSystemFolder();
   int count = 0;
   char** vector = SplitCommandLine(GetCommandLineA(), &count);
-  if (vector == nullptr) return 1;
+  if (vector == nullptr) return EXIT_BAD_COMMAND_LINE;
   for (int i = 0; i < count; ++i) Trace("argv[%2d]=%s\r\n", i, vector[i]);
   StartCommonControls();
   CoInitialize(nullptr);
