@@ -15,20 +15,6 @@
 #define EXPORT_SYMBOL(name) name
 #endif
 
-namespace {
-
-void Mark() {
-  char name[64];
-  PlantedMeterEventName(name, sizeof name);
-  HANDLE mark = OpenEventA(EVENT_MODIFY_STATE, FALSE, name);
-  if (mark) {
-    SetEvent(mark);
-    CloseHandle(mark);
-  }
-}
-
-}  // namespace
-
 extern "C" {
 DWORD WINAPI PlantedSizeA(LPCSTR, LPDWORD) __asm__(EXPORT_SYMBOL("PlantedSizeA"));
 BOOL WINAPI PlantedInfoA(LPCSTR, DWORD, DWORD, LPVOID) __asm__(EXPORT_SYMBOL("PlantedInfoA"));
@@ -38,15 +24,15 @@ BOOL WINAPI PlantedInfoW(LPCWSTR, DWORD, DWORD, LPVOID) __asm__(EXPORT_SYMBOL("P
 BOOL WINAPI PlantedQueryW(LPCVOID, LPCWSTR, LPVOID*, PUINT) __asm__(EXPORT_SYMBOL("PlantedQueryW"));
 
 DWORD WINAPI PlantedSizeA(LPCSTR, LPDWORD) {
-  Mark();
+  MarkPlantedLibraryUsed();
   return 0;
 }
 BOOL WINAPI PlantedInfoA(LPCSTR, DWORD, DWORD, LPVOID) {
-  Mark();
+  MarkPlantedLibraryUsed();
   return FALSE;
 }
 BOOL WINAPI PlantedQueryA(LPCVOID, LPCSTR, LPVOID*, PUINT) {
-  Mark();
+  MarkPlantedLibraryUsed();
   return FALSE;
 }
 DWORD WINAPI PlantedSizeW(LPCWSTR, LPDWORD) { return 0; }
