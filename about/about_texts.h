@@ -1,5 +1,6 @@
 // What the About box says: the product's name and version from a file's version resource, and
-// the free system resources where the system's resource meter library reports them.
+// the free system resources where the system's resource meter library reports them. Both
+// libraries come from the system folder only (text/system_libraries.h).
 #pragma once
 
 #include "text/paths.h"
@@ -15,7 +16,3 @@ bool ReadAboutTexts(const char* path, AboutTexts* texts);
 
 // The resource meter's sentence, or an empty text where the system has no meter library.
 void ReadFreeResourcesText(char* text, int size);
-
-// The full path of a library in the system folder. Libraries are never loaded by bare name: a
-// file of that name in the program's or the current folder would be loaded and run instead.
-bool SystemLibraryPath(const char* name, char* path, int size);

@@ -1,7 +1,6 @@
 // Entry and main flow: split the command line, trace it, build the job record and hand it on.
 #include "app/main.h"
 
-#include <commctrl.h>
 #include <objbase.h>
 
 #include <cstdlib>
@@ -10,8 +9,10 @@
 #include "app/job_settings.h"
 #include "app/job_window.h"
 #include "app/wide_arguments.h"
-#include "text/trace.h"
+#include "controls/common_controls.h"
 #include "dialog/main_dialog.h"
+#include "text/system_libraries.h"
+#include "text/trace.h"
 
 static void RunMessageLoop() {
   MSG message;
@@ -48,13 +49,14 @@ int RunApplication(HINSTANCE instance, int count, char** vector) {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  KeepLibrarySearchInSystemFolder();
   int count = 0;
   // The UTF-16 line: the ANSI one has already turned characters the code page lacks into
   // look-alikes, a separator or a quote among them.
   char** vector = CodePageArguments(GetCommandLineW(), &count);
   if (vector == nullptr) return EXIT_BAD_COMMAND_LINE;
   for (int i = 0; i < count; ++i) Trace("argv[%2d]=%s\r\n", i, vector[i]);
-  InitCommonControls();
+  StartCommonControls();
   CoInitialize(nullptr);
   int result = RunApplication(instance, count, vector);
   CoUninitialize();

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "controls/common_controls.h"
 #include "controls/subclass.h"
 #include "controls/window_helpers.h"
 
@@ -58,7 +59,7 @@ POINT CursorPos() {
 }
 
 int ItemUnderCursor(HWND listBox) {
-  return LBItemFromPt(listBox, CursorPos(), FALSE);
+  return ListItemFromPoint(listBox, CursorPos(), false);
 }
 
 LRESULT Notify(HWND listBox, UINT code, int item, WPARAM wParam, LPARAM lParam, int fromIndex,
@@ -147,7 +148,7 @@ void CALLBACK AutoScrollTick(HWND listBox, UINT, UINT_PTR, DWORD) {
   // The mark is taken off before the items scroll and put back after, so it never moves
   // along with them.
   EraseMark(listBox, info);
-  LBItemFromPt(listBox, cursor, TRUE);
+  ListItemFromPoint(listBox, cursor, true);
   DrawMark(listBox, info, cursor);
 }
 

@@ -3,6 +3,9 @@
 
 #include "text/bounded.h"
 
+const char kDateTextShape[] = "####-##-##";
+const char kTimeTextShape[] = "##:##:##";
+
 namespace {
 
 uint16_t Clamp(uint16_t value, uint16_t low, uint16_t high) {

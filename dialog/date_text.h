@@ -17,6 +17,10 @@ CalendarParts ClampCalendarParts(CalendarParts parts);
 void FormatDateText(char* buffer, CalendarParts parts);  // DATE_TEXT_SIZE bytes
 void FormatTimeText(char* buffer, CalendarParts parts);  // DATE_TEXT_SIZE bytes
 
+// The shapes of those texts, '#' standing for any digit: what a field must have room for.
+extern const char kDateTextShape[];
+extern const char kTimeTextShape[];
+
 // Reads three numbers as "%hd<sep>%hd<sep>%hd" does: white space before each number is skipped,
 // a sign is allowed, each separator must directly follow the number before it, and whatever
 // follows the third number is ignored. A number that does not fit a short counts as unread,

@@ -9,8 +9,10 @@
 #include "controls/drag_list.h"
 #include "controls/window_helpers.h"
 #include "dialog/attribute_states.h"
+#include "dialog/date_text.h"
 #include "dialog/dialog_ids.h"
 #include "dialog/file_list.h"
+#include "dialog/fit_texts.h"
 #include "dialog/resource_ids.h"
 #include "dialog/timestamp_rows.h"
 #include "shell/program_icon.h"
@@ -98,6 +100,38 @@ const SystemMenuRow kSystemMenuRows[] = {
 
 const int kTimestampCheckBoxes[] = {IDC_CREATION_ON, IDC_LASTWRITE_ON, IDC_LASTACCESS_ON};
 
+// Where the dialog font needs more room than the template gives: the date and time fields are
+// made wide enough for any date and time, each column of the timestamp rows as one; the buttons
+// at the right edge move with it and the fields there reach it again.
+enum FitColumn { FIT_SWITCHES = 1, FIT_DATES, FIT_TIMES, FIT_FROM_NOW, FIT_FROM_CREATION,
+                 FIT_FROM_LASTWRITE };
+const FitRule kFitRules[] = {
+    {IDC_CREATION_ON, nullptr, FIT_SWITCHES, FIT_ANCHOR_NONE},
+    {IDC_LASTWRITE_ON, nullptr, FIT_SWITCHES, FIT_ANCHOR_NONE},
+    {IDC_LASTACCESS_ON, nullptr, FIT_SWITCHES, FIT_ANCHOR_NONE},
+    {IDC_NOW_DATE, kDateTextShape, FIT_DATES, FIT_ANCHOR_NONE},
+    {IDC_CREATION_DATE, kDateTextShape, FIT_DATES, FIT_ANCHOR_NONE},
+    {IDC_LASTWRITE_DATE, kDateTextShape, FIT_DATES, FIT_ANCHOR_NONE},
+    {IDC_LASTACCESS_DATE, kDateTextShape, FIT_DATES, FIT_ANCHOR_NONE},
+    {IDC_NOW_TIME, kTimeTextShape, FIT_TIMES, FIT_ANCHOR_NONE},
+    {IDC_CREATION_TIME, kTimeTextShape, FIT_TIMES, FIT_ANCHOR_NONE},
+    {IDC_LASTWRITE_TIME, kTimeTextShape, FIT_TIMES, FIT_ANCHOR_NONE},
+    {IDC_LASTACCESS_TIME, kTimeTextShape, FIT_TIMES, FIT_ANCHOR_NONE},
+    {IDC_CREATION_FROM_NOW, nullptr, FIT_FROM_NOW, FIT_ANCHOR_NONE},
+    {IDC_LASTWRITE_FROM_NOW, nullptr, FIT_FROM_NOW, FIT_ANCHOR_NONE},
+    {IDC_LASTACCESS_FROM_NOW, nullptr, FIT_FROM_NOW, FIT_ANCHOR_NONE},
+    {IDC_CREATION_FROM_CREATION, nullptr, FIT_FROM_CREATION, FIT_ANCHOR_NONE},
+    {IDC_LASTWRITE_FROM_CREATION, nullptr, FIT_FROM_CREATION, FIT_ANCHOR_NONE},
+    {IDC_LASTACCESS_FROM_CREATION, nullptr, FIT_FROM_CREATION, FIT_ANCHOR_NONE},
+    {IDC_CREATION_FROM_LASTWRITE, nullptr, FIT_FROM_LASTWRITE, FIT_ANCHOR_NONE},
+    {IDC_LASTWRITE_FROM_LASTWRITE, nullptr, FIT_FROM_LASTWRITE, FIT_ANCHOR_NONE},
+    {IDC_LASTACCESS_FROM_LASTWRITE, nullptr, FIT_FROM_LASTWRITE, FIT_ANCHOR_NONE},
+    {IDOK, nullptr, 0, FIT_ANCHOR_FOLLOW},
+    {IDCANCEL, nullptr, 0, FIT_ANCHOR_FOLLOW},
+    {IDC_FILTER_PATTERN, nullptr, 0, FIT_ANCHOR_STRETCH},
+    {IDC_FILE_LIST, nullptr, 0, FIT_ANCHOR_STRETCH},
+};
+
 // The one main dialog's sizes, recorded when it opens: it may grow taller, nothing else.
 struct DialogSizes {
   SIZE window;
@@ -173,9 +207,12 @@ void FillFilterKinds(HWND dialog, int32_t selectedKind) {
 }
 
 INT_PTR OnInitDialog(HWND dialog, JobSettings* record) {
+  gSizes = DialogSizes{{0, 0}, 0};  // until recorded below, sizing is left to the platform
   SetPropA(dialog, PROP_DIALOGPARAM, record);
   SetWindowIcon(dialog, ICON_BIG, ProgramShellIcon(SHGFI_LARGEICON));
   SetWindowIcon(dialog, ICON_SMALL, ProgramShellIcon(SHGFI_SMALLICON));
+  // Fitted first, so that the dialog is placed and its size recorded as it will stay.
+  FitDialogToTexts(dialog, kFitRules, sizeof kFitRules / sizeof kFitRules[0]);
   PlaceWindowAtCursor(dialog);
   SetTimer(dialog, MAIN_DIALOG_CLOCK_TIMER, MAIN_DIALOG_CLOCK_INTERVAL, nullptr);
   gSizes.window = GetWindowSize(dialog);
@@ -215,6 +252,8 @@ INT_PTR OnDestroy(HWND dialog) {
 INT_PTR OnSize(HWND dialog, WPARAM sizeType, LPARAM size) {
   // Skipping the minimised state keeps the recorded height right across minimise and restore.
   if (sizeType == SIZE_MINIMIZED) return TRUE;
+  // The dialog grows to its texts before it records its size; that is no resize by the user.
+  if (gSizes.window.cx <= 0) return TRUE;
   int height = HIWORD(size);
   GrowDialogItemBy(dialog, IDC_FILE_LIST, 0, height - gSizes.clientHeight);
   gSizes.clientHeight = height;

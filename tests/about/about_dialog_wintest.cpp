@@ -12,8 +12,10 @@
 
 #include "about/about_dialog.h"
 #include "about/about_texts.h"
+#include "text/system_libraries.h"
 #include "text/holders.h"
 #include "controls/window_helpers.h"
+#include "support/layout_checks.h"
 #include "support/temp_folder.h"
 #include "tests/about/planted_meter.h"
 
@@ -133,6 +135,9 @@ TEST(AboutBox, ShowsTheVersionResourceAndGrowsToItsTexts) {
     POINT okClient = GetWindowOrigin(ok);
     ScreenToClient(dialog, &okClient);
     EXPECT_EQ(Units(dialog, 0, 35, 0, 0).top, okClient.y);
+    layout::ExpectChosenDpi();
+    layout::ExpectTextsFit(dialog, {});
+    layout::ExpectNothingOverlaps(dialog);
 
     // The client area drags the dialog; elsewhere the platform's answer stands.
     RECT window;

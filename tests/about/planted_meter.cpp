@@ -15,13 +15,6 @@ extern "C" int WINAPI PlantedMeter(int which) __asm__(METER_SYMBOL);
 extern "C" int WINAPI PlantedMeter(int which) { return which == 0 ? kPlantedMeterPercent : -1; }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-  if (reason != DLL_PROCESS_ATTACH) return TRUE;
-  char name[64];
-  PlantedMeterEventName(name, sizeof name);
-  HANDLE mark = OpenEventA(EVENT_MODIFY_STATE, FALSE, name);
-  if (mark) {
-    SetEvent(mark);
-    CloseHandle(mark);
-  }
+  if (reason == DLL_PROCESS_ATTACH) MarkPlantedLibraryUsed();
   return TRUE;
 }

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "controls/window_helpers.h"
@@ -117,8 +119,11 @@ inline void Pump(int rounds = 3) {
 
 // Watches a control from below a subclass: installed before the subclass, it sees WM_DESTROY
 // after the subclass has handled it, and records what is left on the window at that moment.
+// Properties the window had before the probe (the platform's own, such as its visual theme's)
+// do not count as left.
 struct DestroyProbe {
   WNDPROC classProc = nullptr;
+  std::vector<std::string> before;
   bool sawDestroy = false;
   int propertiesLeft = -1;
   bool procRestored = false;
@@ -129,9 +134,18 @@ inline DestroyProbe& Probe() {
   return probe;
 }
 
-inline BOOL CALLBACK CountProperty(HWND, LPSTR, HANDLE, ULONG_PTR count) {
-  ++*reinterpret_cast<int*>(count);
+inline BOOL CALLBACK ListProperty(HWND, LPSTR name, HANDLE, ULONG_PTR names) {
+  // Properties named by an atom have no text; their number stands for them.
+  ULONG_PTR atom = reinterpret_cast<ULONG_PTR>(name);
+  reinterpret_cast<std::vector<std::string>*>(names)->push_back(
+      atom > 0xFFFF ? std::string(name) : "#" + std::to_string(atom));
   return TRUE;
+}
+
+inline std::vector<std::string> PropertyNames(HWND window) {
+  std::vector<std::string> names;
+  EnumPropsExA(window, ListProperty, reinterpret_cast<LPARAM>(&names));
+  return names;
 }
 
 inline LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -139,7 +153,9 @@ inline LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPAR
   if (message == WM_DESTROY) {
     probe.sawDestroy = true;
     probe.propertiesLeft = 0;
-    EnumPropsExA(window, CountProperty, reinterpret_cast<LPARAM>(&probe.propertiesLeft));
+    for (const std::string& name : PropertyNames(window))
+      if (std::find(probe.before.begin(), probe.before.end(), name) == probe.before.end())
+        ++probe.propertiesLeft;
     probe.procRestored =
         GetWindowLongPtrA(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(ProbeProc);
   }
@@ -148,6 +164,7 @@ inline LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 inline void InstallDestroyProbe(HWND window) {
   Probe() = DestroyProbe();
+  Probe().before = PropertyNames(window);
   Probe().classProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ProbeProc)));
 }

@@ -7,6 +7,15 @@
 
 namespace {
 
+bool HasShape(const std::string& text, const std::string& shape) {
+  if (text.size() != shape.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    bool digit = text[i] >= '0' && text[i] <= '9';
+    if (shape[i] == '#' ? !digit : text[i] != shape[i]) return false;
+  }
+  return true;
+}
+
 TEST(DateText, ShowsEachPartClampedToItsRange) {
   const struct {
     CalendarParts parts;
@@ -26,6 +35,9 @@ TEST(DateText, ShowsEachPartClampedToItsRange) {
     FormatTimeText(time, c.parts);
     EXPECT_STREQ(c.date, date) << c.date;
     EXPECT_STREQ(c.time, time) << c.time;
+    // The fields are made wide enough for these shapes.
+    EXPECT_TRUE(HasShape(date, kDateTextShape)) << date;
+    EXPECT_TRUE(HasShape(time, kTimeTextShape)) << time;
   }
 }
 

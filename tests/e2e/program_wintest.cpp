@@ -5,38 +5,51 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/job_window.h"
+#include "dialog/dialog_ids.h"
 #include "support/hostile_tree.h"
 #include "support/temp_folder.h"
+#include "tests/about/planted_meter.h"
+#include "text/holders.h"
 
 namespace {
 
-std::string ProgramPath() {
+// The test program's folder, which holds the planted libraries too.
+std::string TestsFolder() {
   char path[MAX_PATH + 1] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string folder(path);
-  folder = folder.substr(0, folder.rfind('\\'));  // .../tests
-  folder = folder.substr(0, folder.rfind('\\'));  // the build folder
-  return folder + "\\morvane.exe";
+  return folder.substr(0, folder.rfind('\\'));
+}
+
+std::string ProgramPath() {
+  std::string tests = TestsFolder();
+  return tests.substr(0, tests.rfind('\\')) + "\\morvane.exe";  // in the build folder
 }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-// Starts the program; the caller waits for it.
-PROCESS_INFORMATION StartProgram(const std::string& arguments) {
-  std::string commandLine = Quoted(ProgramPath()) + " " + arguments;
+// Starts a program (suspended when asked); the caller waits for it.
+PROCESS_INFORMATION StartProgramFile(const std::string& program, const std::string& arguments,
+                                     DWORD flags) {
+  std::string commandLine = Quoted(program) + " " + arguments;
   std::vector<char> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back(0);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
                       &startup, &process))
     ADD_FAILURE() << "cannot start " << commandLine;
   return process;
+}
+
+PROCESS_INFORMATION StartProgram(const std::string& arguments) {
+  return StartProgramFile(ProgramPath(), arguments, 0);
 }
 
 DWORD WaitForExit(PROCESS_INFORMATION& process, DWORD timeout = 60000) {
@@ -347,6 +360,7 @@ TEST(Program, TheCaseOfATargetIsKeptWhereItNamesAnotherEntry) {
 
 struct DialogSearch {
   DWORD processId;
+  HWND other;  // a dialog already found, passed over
   HWND found;
 };
 
@@ -356,16 +370,17 @@ BOOL CALLBACK FindProgramDialog(HWND window, LPARAM parameter) {
   GetWindowThreadProcessId(window, &owner);
   char className[16] = "";
   GetClassNameA(window, className, sizeof className);
-  if (owner != search->processId || !IsWindowVisible(window) ||
+  if (owner != search->processId || window == search->other || !IsWindowVisible(window) ||
       std::string(className) != "#32770")
     return TRUE;
   search->found = window;
   return FALSE;
 }
 
-// The settings dialog of a started program, found as any other program would find it.
-HWND WaitForDialog(const PROCESS_INFORMATION& process) {
-  DialogSearch search = {process.dwProcessId, nullptr};
+// The settings dialog of a started program, found as any other program would find it; with
+// other given, a second dialog besides that one.
+HWND WaitForDialog(const PROCESS_INFORMATION& process, HWND other = nullptr) {
+  DialogSearch search = {process.dwProcessId, other, nullptr};
   for (int i = 0; i < 2000 && !search.found; ++i) {
     EnumWindows(FindProgramDialog, reinterpret_cast<LPARAM>(&search));
     if (!search.found && WaitForSingleObject(process.hProcess, 5) == WAIT_OBJECT_0) break;
@@ -435,6 +450,69 @@ TEST(Program, TheDialogsCancelTouchesNothing) {
     EXPECT_EQ(Ticks(target.old), Ticks(LastWrite(target.file)));
     EXPECT_EQ(Ticks(target.old), Ticks(LastAccess(target.file)));
   }
+}
+
+// A folder like a downloads folder: libraries under the names of ones the program uses lie next
+// to it, and Wine is told to prefer such files to its own (tests/CMakeLists.txt). The planted
+// common controls and resource meter are the About box tests' meter, which marks any process
+// that loads it; the planted version library marks a process that calls it (planted_version.cpp).
+struct PlantedFolder {
+  TempFolder folder;
+  PlantedFolder() {
+    struct Plant {
+      std::string from;
+      const char* name;
+    } const plants[] = {
+        {TestsFolder() + "\\planted\\version.dll", "version.dll"},
+        {TestsFolder() + "\\rsrc32.dll", "comctl32.dll"},
+        {TestsFolder() + "\\rsrc32.dll", "rsrc32.dll"},
+    };
+    for (const Plant& plant : plants)
+      EXPECT_TRUE(CopyFileA(plant.from.c_str(), folder.Join(plant.name).c_str(), FALSE))
+          << plant.name;
+  }
+  // Copies the program in, runs it, lets drive work it until it ends; whether it loaded a
+  // planted library.
+  bool RunMarked(const std::string& program, void (*drive)(const PROCESS_INFORMATION&)) {
+    std::string copy = folder.Join(program.substr(program.rfind('\\') + 1));
+    EXPECT_TRUE(CopyFileA(program.c_str(), copy.c_str(), FALSE)) << program;
+    PROCESS_INFORMATION process = StartProgramFile(copy, "", CREATE_SUSPENDED);
+    if (process.hProcess == nullptr) return false;
+    char markName[64];
+    PlantedMeterEventName(markName, sizeof markName, process.dwProcessId);
+    HandleHolder mark(CreateEventA(nullptr, TRUE, FALSE, markName));
+    ResumeThread(process.hThread);
+    if (drive) drive(process);
+    EXPECT_EQ(0u, WaitForExit(process)) << program;
+    return WaitForSingleObject(mark.Get(), 0) == WAIT_OBJECT_0;
+  }
+};
+
+// Opens the About box from the system menu, reads its name and version, and ends both dialogs.
+void ReadAboutBoxThenCancel(const PROCESS_INFORMATION& process) {
+  HWND dialog = WaitForDialog(process);
+  ASSERT_NE(nullptr, dialog);
+  PostMessageA(dialog, WM_SYSCOMMAND, IDM_ABOUT, 0);
+  HWND about = WaitForDialog(process, dialog);
+  EXPECT_NE(nullptr, about);
+  char label[64] = "";
+  GetDlgItemTextA(about, 101, label, sizeof label);
+  EXPECT_STREQ("Morvane ver. 0.1B", label) << "read through the system's version library";
+  PostMessageA(about, WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 1000 && IsWindow(about); ++i) Sleep(5);
+  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST(Program, UsesNoLibraryPlacedInItsFolder) {
+  char overrides[256] = "";
+  GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
+  if (!std::strstr(overrides, "version"))
+    GTEST_SKIP() << "Wine does not prefer the planted libraries (WINEDLLOVERRIDES)";
+  PlantedFolder planted;
+  // A program that imports the version library by name, as this one once did, uses the planted
+  // copy: the plant works.
+  EXPECT_TRUE(planted.RunMarked(TestsFolder() + "\\version_importer.exe", nullptr));
+  EXPECT_FALSE(planted.RunMarked(ProgramPath(), ReadAboutBoxThenCancel));
 }
 
 TEST(Program, AJobWithoutTargetsEndsAtOnce) {

@@ -1,14 +1,15 @@
 // Entry of the Wine test program: the platform services the program itself sets up at start.
 #include <windows.h>
 
-#include <commctrl.h>
 #include <objbase.h>
 
 #include <gtest/gtest.h>
 
+#include "controls/common_controls.h"
+
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
-  InitCommonControls();
+  StartCommonControls();
   CoInitialize(nullptr);
   int result = RUN_ALL_TESTS();
   CoUninitialize();
