@@ -38,6 +38,8 @@ bool IsDirectory(const char* path) {
 }
 
 bool FindEntry(const char* path, WIN32_FIND_DATAA* findData) {
+  // Only the entry's attributes and times are read back, never its name: the path went through
+  // the name gate already, so no look-alike can come of it here.
   HANDLE search = FindFirstFileA(path, findData);
   if (search == INVALID_HANDLE_VALUE) return false;
   FindClose(search);
