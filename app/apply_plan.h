@@ -1,12 +1,11 @@
-// Which operations ApplyChanges makes for one entry, decided before any of them reaches the
-// file system: from the attributes the entry holds, whether any timestamp is to be written and
-// the masks in apply form. Platform-free, so that every case can be tested in a table.
+// What the job writes to one entry, decided before anything reaches the file system: from the
+// attributes the entry holds at that moment, whether any timestamp is to be written and the masks
+// in apply form. Platform-free, so that every case can be tested in a table.
 //
-// At most two operations, each of which leaves the entry in a state the user asked for or had:
-//   1. open:  open the entry for its attributes only, set its times, close it   [only for times]
-//   2. final: write finalAttributes                                             [only if changed]
-// Opening for the attributes only is granted on read-only entries and on files that other
-// programs hold open, so no attribute is ever taken away to get at the times.
+// At most one write, through a handle opened for the entry's attributes only: its times and its
+// new attributes in one call. Such a handle is granted on read-only entries and on files that
+// other programs hold open, so no attribute is ever taken away to get at the times, and a job
+// ended at any moment leaves each entry as it was or as asked.
 #pragma once
 
 #include <cstdint>
@@ -15,9 +14,13 @@
 enum : uint32_t { ATTR_INVALID = 0xFFFFFFFFu };
 
 struct ApplyPlan {
-  bool open;                 // step 1
-  bool writeFinal;           // step 2
+  bool write;                // anything to write at all
+  bool changesAttributes;    // finalAttributes differ from the current ones
   uint32_t finalAttributes;  // (current OR orMask) AND andMask
+  // The attributes field of the write: 0 leaves the attributes as they are, so an entry that
+  // is to have none gets the platform's "normal" value instead; the folder bit is the entry's
+  // kind, never written.
+  uint32_t writtenAttributes;
 };
 
 // current is ATTR_INVALID for an entry that cannot be read: the plan then does nothing.

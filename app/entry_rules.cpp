@@ -1,7 +1,5 @@
-// Rules for the entries of a folder search (see entry_rules.h).
+// Rules for the entries of a folder listing (see entry_rules.h).
 #include "app/entry_rules.h"
-
-#include "text/chars.h"
 
 namespace {
 
@@ -10,16 +8,17 @@ const uint32_t kNameSurrogateBit = 0x20000000;  // the platform's IsReparseTagNa
 
 }  // namespace
 
-bool IsJoinableName(const char* name) {
-  if (name[0] == 0 || StringEquals(name, ".") || StringEquals(name, "..")) return false;
-  for (const char* position = name; *position; position = NextChar(position)) {
-    unsigned code = CharCodeAt(position);
-    if (code == '\\' || code == '/' || code == ':') return false;
-  }
-  return true;
-}
-
 bool StandsForAnotherName(uint32_t attributes, uint32_t reparseTag) {
   if ((attributes & kReparsePointAttribute) == 0) return false;
   return reparseTag == 0 || (reparseTag & kNameSurrogateBit) != 0;
+}
+
+bool IsListedEntry(const EntryIdentity& listed, const EntryIdentity& opened) {
+  const uint32_t kFolderAttribute = 0x10;  // FILE_ATTRIBUTE_DIRECTORY
+  if (opened.volume != listed.volume) return false;
+  if ((opened.attributes & kFolderAttribute) != (listed.attributes & kFolderAttribute)) return false;
+  if ((opened.attributes & kReparsePointAttribute) && !(listed.attributes & kReparsePointAttribute))
+    return false;
+  if (listed.fileId == 0 || listed.fileId == ~uint64_t{0}) return true;
+  return opened.fileId == listed.fileId;
 }

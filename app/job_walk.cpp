@@ -1,18 +1,47 @@
 // The target walk (see job_walk.h).
 #include "app/job_walk.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include "app/apply_plan.h"
 #include "app/entry_rules.h"
-#include "text/holders.h"
+#include "app/folder_listing.h"
 #include "app/local_time.h"
+#include "app/long_path.h"
 #include "app/name_filter.h"
-#include "text/trace.h"
-#include "text/file_queries.h"
-#include "text/chars.h"
+#include "text/allocation.h"
 #include "text/paths.h"
+#include "text/trace.h"
 #include "text/wide_names.h"
 
 namespace {
+
+const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// A folder held without delete sharing can be neither renamed nor replaced while it is listed.
+const DWORD kShareHeld = FILE_SHARE_READ | FILE_SHARE_WRITE;
+const DWORD kListAccess = FILE_LIST_DIRECTORY | SYNCHRONIZE;
+const int kFirstLevels = 16;
+
+// One folder being listed.
+struct Level {
+  HANDLE folder;  // owned
+  BYTE* buffer;   // owned; kept when the level is left, for the next folder at this depth
+  FolderListing listing;
+  int pathLength;  // the folder's own path in the walk's path
+  DWORD volume;
+};
+
+struct Walk {
+  const JobSettings* settings;
+  const FileCalls* calls;
+  AppliedTimes times;
+  bool jobWrites;  // the job changes anything at all
+  LongPath path;
+  Level* levels;
+  int depth;
+  int capacity;
+};
 
 const FILETIME* PlanOne(const TimestampEntry& entry, FILETIME* storage) {
   if (!entry.enabled) return nullptr;
@@ -25,62 +54,254 @@ const FILETIME* PlanOne(const TimestampEntry& entry, FILETIME* storage) {
   return storage;
 }
 
-bool IsWideDotEntry(const WCHAR* name) {
-  return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
+bool Cancelled(const Walk& walk) { return walk.settings->cancelRequested.load(); }
+
+bool IsDotEntry(const ListedEntry& entry) {
+  return entry.name[0] == L'.' &&
+         (entry.nameUnits == 1 || (entry.nameUnits == 2 && entry.name[1] == L'.'));
 }
 
-// The name the walk uses for an entry: its own when the code page holds it, else its short name
-// when there is one and the code page holds that. Either way it is what the filter sees and
-// what is joined to the folder, so it is never taken for a look-alike of another entry's name.
-bool ChooseEntryName(const char* folder, const WIN32_FIND_DATAW& found, char* name, int size) {
-  if (!NameFromWide(found.cFileName, name, size) &&
-      !(found.cAlternateFileName[0] && NameFromWide(found.cAlternateFileName, name, size))) {
-    Trace("! %s\r\n => %s\r\n", "コードページ932で表せない名前を飛ばしました。", folder);
+void TraceAtPath(const Walk& walk, const char* message) {
+  char shown[TRACE_LINE_SIZE];
+  ShowLongPath(walk.path, shown, sizeof shown);
+  Trace("! %s\r\n => %s\r\n", message, shown);
+}
+
+// For an entry whose name is not (or cannot be) joined to the folder's path.
+void TraceBesidePath(const Walk& walk, const char* message, const ListedEntry& entry) {
+  char folder[TRACE_LINE_SIZE / 2], name[NAME_BUFFER_SIZE];
+  ShowLongPath(walk.path, folder, sizeof folder);
+  ShownNameFromWide(entry.name, entry.nameUnits, name, sizeof name);
+  Trace("! %s\r\n => %s\\%s\r\n", message, folder, name);
+}
+
+bool Valid(HANDLE handle) { return handle != INVALID_HANDLE_VALUE && handle != nullptr; }
+
+// A folder to be listed is held without delete sharing; where another program holds it open
+// for deleting, that cannot be had, and the identity checks below it must do.
+HANDLE OpenEntry(const FileCalls& calls, const WCHAR* path, DWORD access, bool hold, DWORD flags) {
+  HANDLE handle = calls.createFile(path, access, hold ? kShareHeld : kShareAll, nullptr,
+                                   OPEN_EXISTING, flags, nullptr);
+  if (!Valid(handle) && hold && GetLastError() == ERROR_SHARING_VIOLATION)
+    handle = calls.createFile(path, access, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr);
+  return handle;
+}
+
+LARGE_INTEGER TimeField(const FILETIME* time) {
+  LARGE_INTEGER value;
+  value.QuadPart = 0;  // 0 leaves the time as it is
+  if (time) {
+    value.LowPart = time->dwLowDateTime;
+    value.HighPart = static_cast<LONG>(time->dwHighDateTime);
+  }
+  return value;
+}
+
+// The one write: the times and the new attributes together, decided from the attributes the
+// entry holds now, through its handle.
+void ChangeThroughHandle(const Walk& walk, HANDLE handle, DWORD current) {
+  const JobSettings& settings = *walk.settings;
+  ApplyPlan plan = PlanApply(current, WritesTimes(walk.times), settings.orMask, settings.andMask);
+  if (!plan.write) return;
+  FILE_BASIC_INFO basic;
+  std::memset(&basic, 0, sizeof basic);
+  basic.CreationTime = TimeField(walk.times.creation);
+  basic.LastAccessTime = TimeField(walk.times.lastAccess);
+  basic.LastWriteTime = TimeField(walk.times.lastWrite);
+  basic.FileAttributes = plan.writtenAttributes;
+  walk.calls->setInformation(handle, FileBasicInfo, &basic, sizeof basic);
+}
+
+EntryIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& information) {
+  EntryIdentity identity;
+  identity.attributes = information.dwFileAttributes;
+  identity.fileId = (static_cast<uint64_t>(information.nFileIndexHigh) << 32) |
+                    information.nFileIndexLow;
+  identity.volume = information.dwVolumeSerialNumber;
+  return identity;
+}
+
+bool PushLevel(Walk* walk, HANDLE folder, DWORD volume) {
+  if (walk->depth == walk->capacity) {
+    int capacity = walk->capacity ? walk->capacity * 2 : kFirstLevels;
+    Level* levels = static_cast<Level*>(AllocateZeroed(static_cast<std::size_t>(capacity), sizeof(Level)));
+    if (levels == nullptr) return false;
+    if (walk->levels) std::memcpy(levels, walk->levels, sizeof(Level) * walk->capacity);
+    std::free(walk->levels);
+    walk->levels = levels;
+    walk->capacity = capacity;
+  }
+  Level& level = walk->levels[walk->depth];
+  if (level.buffer == nullptr)
+    level.buffer = static_cast<BYTE*>(AllocateZeroed(FOLDER_LISTING_BYTES, 1));
+  if (level.buffer == nullptr) return false;
+  level.folder = folder;
+  level.pathLength = walk->path.length;
+  level.volume = volume;
+  StartListing(&level.listing, folder, level.buffer);
+  ++walk->depth;
+  return true;
+}
+
+void PopLevel(Walk* walk) {
+  Level& level = walk->levels[--walk->depth];
+  walk->calls->closeHandle(level.folder);
+  level.folder = nullptr;
+  if (walk->depth > 0) CutPathTo(&walk->path, walk->levels[walk->depth - 1].pathLength);
+}
+
+// Holds the folder's handle from here on; false (the handle closed) when there is no memory
+// to list it.
+bool Enter(Walk* walk, HANDLE folder, DWORD volume) {
+  if (PushLevel(walk, folder, volume)) return true;
+  TraceAtPath(*walk, "メモリが足りないため、フォルダの中を変更しませんでした。");
+  walk->calls->closeHandle(folder);
+  return false;
+}
+
+// One entry of the folder being listed; true when it is a folder that has been entered.
+bool ProcessListedEntry(Walk* walk, const ListedEntry& entry) {
+  const JobSettings& settings = *walk->settings;
+  const FileCalls& calls = *walk->calls;
+  // A link met below a target may point out of the tree or back up into it (an endless walk),
+  // and changing it may change what it points to: it is left alone. Other reparse points
+  // (deduplicated files, cloud placeholders) are the entries themselves.
+  if (StandsForAnotherName(entry.attributes, entry.reparseTag)) return false;
+  if (!IsJoinableName(entry.name, entry.nameUnits)) {
+    TraceBesidePath(*walk, "別の場所を指す名前を飛ばしました。", entry);
     return false;
   }
-  if (!IsJoinableName(name)) {
-    Trace("! %s\r\n => %s\\%s\r\n", "別の場所を指す名前を飛ばしました。", folder, name);
+  char shown[NAME_BUFFER_SIZE];
+  ShownNameFromWide(entry.name, entry.nameUnits, shown, sizeof shown);
+  bool isFolder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  bool accepted = AcceptName(shown, isFolder, settings.filterPattern, settings.filterKind);
+  // The listing's copy of the attributes may be older than the entry: it only tells whether the
+  // entry may need a write. What is written is decided again from the entry's handle.
+  bool write = accepted && (isFolder ? walk->jobWrites
+                                     : PlanApply(entry.attributes, WritesTimes(walk->times),
+                                                 settings.orMask, settings.andMask).write);
+  if (!write && !isFolder) return false;
+  const Level& level = walk->levels[walk->depth - 1];
+  const int folderLength = level.pathLength;
+  const EntryIdentity listed = {entry.attributes, entry.fileId, level.volume};
+  if (!AppendName(&walk->path, entry.name, entry.nameUnits)) {
+    TraceBesidePath(*walk, "パスが長すぎるため飛ばしました。", entry);
+    return false;
+  }
+  DWORD access = FILE_READ_ATTRIBUTES | (write ? FILE_WRITE_ATTRIBUTES : 0) |
+                 (isFolder ? kListAccess : 0);
+  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
+  HANDLE handle = OpenEntry(calls, walk->path.units, access, isFolder, flags);
+  if (!Valid(handle) && write && isFolder) {
+    // A folder that cannot be changed may still be listed, and its contents changed.
+    write = false;
+    access &= ~FILE_WRITE_ATTRIBUTES;
+    handle = OpenEntry(calls, walk->path.units, access, isFolder, flags);
+  }
+  bool entered = false;
+  if (Valid(handle)) {
+    BY_HANDLE_FILE_INFORMATION information;
+    bool read = calls.getInformation(handle, &information) != FALSE;
+    if (!read || !IsListedEntry(listed, IdentityOf(information))) {
+      if (read) TraceAtPath(*walk, "一覧のあとで別のものに入れ替わったため飛ばしました。");
+      calls.closeHandle(handle);
+    } else {
+      if (write) ChangeThroughHandle(*walk, handle, information.dwFileAttributes);
+      if (isFolder)
+        entered = Enter(walk, handle, information.dwVolumeSerialNumber);  // holds the handle
+      else
+        calls.closeHandle(handle);
+    }
+  }
+  if (!entered) CutPathTo(&walk->path, folderLength);
+  return entered;
+}
+
+// Lists the folder the handle holds, and every folder below it, depth first: a folder is
+// changed before its contents, entries come in the listing's order.
+void WalkBelow(Walk* walk, HANDLE folder, DWORD volume) {
+  if (!Enter(walk, folder, volume)) return;
+  // After a cancel the entry in hand is finished, and a folder it enters still shows its first
+  // entry; then every listing stops.
+  bool justEntered = true;
+  while (walk->depth > 0) {
+    if (!justEntered && Cancelled(*walk)) break;
+    ListedEntry entry;
+    if (!NextListedEntry(*walk->calls, &walk->levels[walk->depth - 1].listing, &entry)) {
+      PopLevel(walk);
+      justEntered = false;
+      continue;
+    }
+    if (IsDotEntry(entry)) continue;
+    justEntered = ProcessListedEntry(walk, entry);
+  }
+  while (walk->depth > 0) PopLevel(walk);
+}
+
+// A target, and below it when it is a folder and the job descends.
+void ProcessTarget(Walk* walk, const char* target) {
+  if (!StartLongPath(target, &walk->path)) return;
+  const JobSettings& settings = *walk->settings;
+  const FileCalls& calls = *walk->calls;
+  DWORD seen = calls.getAttributes(walk->path.units);
+  if (seen == INVALID_FILE_ATTRIBUTES) return;
+  bool isFolder = (seen & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  bool enter = settings.recurse && isFolder;
+  const char* name = FileNamePart(target);
+  bool write = walk->jobWrites &&
+               AcceptName(name, isFolder, settings.filterPattern, settings.filterKind);
+  if (!write && !enter) return;
+  DWORD access = FILE_READ_ATTRIBUTES | (write ? FILE_WRITE_ATTRIBUTES : 0) |
+                 (enter ? kListAccess : 0);
+  // A target is the user's choice: a link among them stands for what it points to, and is
+  // opened so.
+  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS;
+  HANDLE handle = OpenEntry(calls, walk->path.units, access, enter, flags);
+  if (!Valid(handle) && write && enter) {
+    write = false;
+    access &= ~FILE_WRITE_ATTRIBUTES;
+    handle = OpenEntry(calls, walk->path.units, access, enter, flags);
+  }
+  if (!Valid(handle)) return;
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!calls.getInformation(handle, &information)) {
+    calls.closeHandle(handle);
+    return;
+  }
+  bool folderNow = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (write && AcceptName(name, folderNow, settings.filterPattern, settings.filterKind))
+    ChangeThroughHandle(*walk, handle, information.dwFileAttributes);
+  if (enter && folderNow)
+    WalkBelow(walk, handle, information.dwVolumeSerialNumber);
+  else
+    calls.closeHandle(handle);
+}
+
+bool StartWalk(Walk* walk, const JobSettings* settings, const AppliedTimes& times) {
+  std::memset(walk, 0, sizeof *walk);
+  walk->settings = settings;
+  walk->calls = &CurrentFileCalls();
+  walk->times = times;
+  // The times point into the record they came in.
+  if (times.creation) walk->times.creation = &walk->times.creationValue;
+  if (times.lastAccess) walk->times.lastAccess = &walk->times.lastAccessValue;
+  if (times.lastWrite) walk->times.lastWrite = &walk->times.lastWriteValue;
+  walk->jobWrites = WritesTimes(times) || settings->orMask != 0 || settings->andMask != 0xFFFFFFFFu;
+  walk->path.units = static_cast<WCHAR*>(AllocateZeroed(LONG_PATH_UNITS, sizeof(WCHAR)));
+  if (walk->path.units == nullptr) {
+    Trace("! %s\r\n", "メモリが足りないため、何も変更しませんでした。");
     return false;
   }
   return true;
 }
 
-// The entry as the callbacks see it: the search's own record with the chosen name.
-bool ToCodePageEntry(const char* folder, const WIN32_FIND_DATAW& found, WIN32_FIND_DATAA* entry) {
-  ZeroFill(entry, sizeof *entry);
-  if (!ChooseEntryName(folder, found, entry->cFileName, sizeof entry->cFileName)) return false;
-  NameFromWide(found.cAlternateFileName, entry->cAlternateFileName,
-               sizeof entry->cAlternateFileName);
-  entry->dwFileAttributes = found.dwFileAttributes;
-  entry->ftCreationTime = found.ftCreationTime;
-  entry->ftLastAccessTime = found.ftLastAccessTime;
-  entry->ftLastWriteTime = found.ftLastWriteTime;
-  entry->nFileSizeHigh = found.nFileSizeHigh;
-  entry->nFileSizeLow = found.nFileSizeLow;
-  entry->dwReserved0 = found.dwReserved0;  // the reparse tag of a reparse point
-  entry->dwReserved1 = found.dwReserved1;
-  return true;
+void EndWalk(Walk* walk) {
+  for (int i = 0; i < walk->capacity; ++i) std::free(walk->levels[i].buffer);
+  std::free(walk->levels);
+  std::free(walk->path.units);
 }
-
-const FileCalls* g_testCalls = nullptr;
-const SearchCalls* g_testSearchCalls = nullptr;
 
 }  // namespace
-
-const FileCalls kPlatformFileCalls = {GetFileAttributesA, SetFileAttributesA, CreateFileA,
-                                      SetFileTime, CloseHandle};
-
-void SetFileCallsForTests(const FileCalls* calls) { g_testCalls = calls; }
-
-const FileCalls& CurrentFileCalls() { return g_testCalls ? *g_testCalls : kPlatformFileCalls; }
-
-const SearchCalls kPlatformSearchCalls = {FindFirstFileW, FindNextFileW};
-
-void SetSearchCallsForTests(const SearchCalls* calls) { g_testSearchCalls = calls; }
-
-const SearchCalls& CurrentSearchCalls() {
-  return g_testSearchCalls ? *g_testSearchCalls : kPlatformSearchCalls;
-}
 
 void PlanAppliedTimes(const JobSettings& settings, AppliedTimes* times) {
   times->creation = PlanOne(settings.creation, &times->creationValue);
@@ -88,99 +309,33 @@ void PlanAppliedTimes(const JobSettings& settings, AppliedTimes* times) {
   times->lastWrite = PlanOne(settings.lastWrite, &times->lastWriteValue);
 }
 
+bool WritesTimes(const AppliedTimes& times) {
+  return times.creation || times.lastAccess || times.lastWrite;
+}
+
 void RunJob(const JobSettings* settings) {
-  JobContext context;
-  context.settings = settings;
-  context.calls = &CurrentFileCalls();
-  PlanAppliedTimes(*settings, &context.times);
+  AppliedTimes times;
+  PlanAppliedTimes(*settings, &times);
+  Walk walk;
+  if (!StartWalk(&walk, settings, times)) return;
   // One pass along the list: item i found by counting from the front would cost a walk per target.
   const StringListNode* node = settings->targets ? settings->targets->first : nullptr;
-  for (; node && !settings->cancelRequested.load(); node = node->next) {
+  for (; node && !Cancelled(walk); node = node->next) {
     const char* target = static_cast<const char*>(node->item);
-    if (target) ProcessEntry(target, nullptr, &context);
+    if (target) ProcessTarget(&walk, target);
   }
-}
-
-bool ProcessEntry(const char* path, const WIN32_FIND_DATAA* findData, void* context) {
-  const JobContext* job = static_cast<const JobContext*>(context);
-  const JobSettings* settings = job->settings;
-  // A link met below a target may point out of the tree or back up into it (an endless walk),
-  // and changing it may change what it points to: it is left alone. Other reparse points
-  // (deduplicated files, cloud placeholders) are the entries themselves. Targets are what the
-  // user chose, links or not.
-  if (findData && StandsForAnotherName(findData->dwFileAttributes, findData->dwReserved0))
-    return !settings->cancelRequested.load();
-  if (AcceptName(path, settings->filterPattern, settings->filterKind)) {
-    const FileCalls& calls = job->calls ? *job->calls : kPlatformFileCalls;
-    // Inside a folder the search has just read the entry's attributes; only a target is asked.
-    // An entry that has vanished since makes every call fail (OPEN_EXISTING creates nothing).
-    DWORD current = findData ? findData->dwFileAttributes : calls.getAttributes(path);
-    ApplyChangesTo(calls, job->times, path, current, settings->orMask, settings->andMask);
-  }
-  // Inside a folder the search has already said what the entry is; changing attributes never
-  // turns a file into a folder, so asking the file system again would only cost time.
-  bool isFolder = findData ? (findData->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
-                           : IsDirectory(path);
-  if (settings->recurse && isFolder) ForEachEntry(path, "*", ProcessEntry, context);
-  return !settings->cancelRequested.load();
-}
-
-bool ForEachEntry(const char* folder, const char* pattern, EntryCallback callback, void* context) {
-  char searchPath[PATH_BUFFER_SIZE];
-  if (!PathJoin(sizeof searchPath, searchPath, folder, pattern)) {
-    Trace("! %s\r\n => %s\r\n", "パスが長すぎるため検索しません。", folder);
-    return true;
-  }
-  WCHAR wideSearchPath[PATH_BUFFER_SIZE];
-  if (!WideFromPath(searchPath, wideSearchPath, PATH_BUFFER_SIZE)) {
-    Trace("! %s\r\n => %s\r\n", "パスを読み取れないため検索しません。", folder);
-    return true;
-  }
-  const SearchCalls& calls = CurrentSearchCalls();
-  WIN32_FIND_DATAW found;
-  FindHolder search(calls.findFirst(wideSearchPath, &found));
-  if (!search.Valid()) return true;
-  bool keepGoing = true;
-  do {
-    if (IsWideDotEntry(found.cFileName)) continue;
-    WIN32_FIND_DATAA entry;
-    if (!ToCodePageEntry(folder, found, &entry)) continue;
-    char entryPath[PATH_BUFFER_SIZE];
-    // A cut path may name some other existing file: skip the entry instead.
-    if (!PathJoin(sizeof entryPath, entryPath, folder, entry.cFileName)) {
-      Trace("! %s\r\n => %s\\%s\r\n", "パスが長すぎるため飛ばしました。", folder, entry.cFileName);
-      continue;
-    }
-    keepGoing = callback(entryPath, &entry, context);
-  } while (keepGoing && calls.findNext(search.Get(), &found));
-  return true;
+  EndWalk(&walk);
 }
 
 void ApplyChanges(const AppliedTimes& times, const char* path, uint32_t orMask, uint32_t andMask) {
-  const FileCalls& calls = CurrentFileCalls();
-  ApplyChangesTo(calls, times, path, calls.getAttributes(path), orMask, andMask);
-}
-
-void ApplyChangesTo(const FileCalls& calls, const AppliedTimes& times, const char* path,
-                    DWORD current, uint32_t orMask, uint32_t andMask) {
-  ApplyPlan plan = PlanApply(current, WritesTimes(times), orMask, andMask);
-  if (plan.open) {
-    // The times need no more than attribute-write access, which read-only does not deny and
-    // which other programs' open handles do not lock out; so read-only never comes off, and a
-    // file in use gets its times too. Opened plainly, a link that the user named hands its
-    // times on to what it points to (links met inside a folder never get here).
-    HANDLE file = calls.createFile(path, FILE_WRITE_ATTRIBUTES,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file != INVALID_HANDLE_VALUE && file != nullptr) {
-      calls.setFileTime(file, times.creation, times.lastAccess, times.lastWrite);
-      calls.closeHandle(file);
-    }
+  JobSettings settings;
+  if (!InitJobSettings(&settings)) return;
+  settings.orMask = orMask;
+  settings.andMask = andMask;
+  Walk walk;
+  if (StartWalk(&walk, &settings, times)) {
+    ProcessTarget(&walk, path);
+    EndWalk(&walk);
   }
-  // Also when the open failed: an entry whose times cannot be written still gets its attributes.
-  if (plan.writeFinal) calls.setAttributes(path, plan.finalAttributes);
-}
-
-bool WritesTimes(const AppliedTimes& times) {
-  return times.creation || times.lastAccess || times.lastWrite;
+  DestroyTargetList(settings.targets);
 }

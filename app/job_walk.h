@@ -1,12 +1,20 @@
 // The job itself: every target, newest first, through the filter to the attribute and time
 // changes, down into folders when asked, until done or cancelled.
+//
+// Below a target the walk never goes by a path string alone. It holds each folder it lists open
+// (on Windows it can then be neither renamed nor replaced), lists it through that handle, joins
+// each entry's own UTF-16 name to the folder's literal path (no length limit of the code page, no
+// name taken for another), opens the entry once and changes or enters it only when the handle
+// is the very entry the listing showed: the same file id on the same volume, and no link where
+// the listing showed none. A folder swapped for a link while the job runs is so left alone.
 #pragma once
 
 #include <windows.h>
 
+#include "app/file_calls.h"
 #include "app/job_settings.h"
 
-// The UTC times the job passes to the platform for every entry; null where a timestamp is off.
+// The UTC times the job writes to every entry; null where a timestamp is off.
 struct AppliedTimes {
   FILETIME creationValue, lastAccessValue, lastWriteValue;
   const FILETIME* creation;
@@ -14,54 +22,12 @@ struct AppliedTimes {
   const FILETIME* lastWrite;
 };
 
-// The platform calls that change an entry. The job uses the platform's own; tests put a
-// table in front of them that records or stops the calls (SetFileCallsForTests).
-struct FileCalls {
-  DWORD(WINAPI* getAttributes)(LPCSTR path);
-  BOOL(WINAPI* setAttributes)(LPCSTR path, DWORD attributes);
-  HANDLE(WINAPI* createFile)(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
-                             DWORD disposition, DWORD flags, HANDLE pattern);
-  BOOL(WINAPI* setFileTime)(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
-                            const FILETIME* lastWrite);
-  BOOL(WINAPI* closeHandle)(HANDLE handle);
-};
-extern const FileCalls kPlatformFileCalls;
-// The table that jobs started from now on use; null restores the platform's.
-void SetFileCallsForTests(const FileCalls* calls);
-const FileCalls& CurrentFileCalls();
-
-// The folder search. The walk searches with the wide functions, so that it sees every name as
-// it is; tests put a table in front of them that changes what the search reports
-// (SetSearchCallsForTests).
-struct SearchCalls {
-  HANDLE(WINAPI* findFirst)(LPCWSTR pattern, LPWIN32_FIND_DATAW found);
-  BOOL(WINAPI* findNext)(HANDLE search, LPWIN32_FIND_DATAW found);
-};
-extern const SearchCalls kPlatformSearchCalls;
-// The table that searches started from now on use; null restores the platform's.
-void SetSearchCallsForTests(const SearchCalls* calls);
-const SearchCalls& CurrentSearchCalls();
-
-// What the walk carries from entry to entry: the record, its times converted once, and the
-// calls that reach the file system.
-struct JobContext {
-  const JobSettings* settings;
-  AppliedTimes times;
-  const FileCalls* calls;  // null: the platform's
-};
-
-using EntryCallback = bool (*)(const char* path, const WIN32_FIND_DATAA* findData, void* context);
-
 // Converts the enabled local times to UTC with the rules in force on each date.
 void PlanAppliedTimes(const JobSettings& settings, AppliedTimes* times);
+bool WritesTimes(const AppliedTimes& times);
 
 void RunJob(const JobSettings* settings);
-bool ProcessEntry(const char* path, const WIN32_FIND_DATAA* findData, void* context);
-bool ForEachEntry(const char* folder, const char* pattern, EntryCallback callback, void* context);
-// Changes one entry as PlanApply (apply_plan.h) decides, reading its attributes first.
+
+// Changes one target (no walk) as PlanApply (apply_plan.h) decides from the attributes it holds
+// when its handle is open, through the calls the job uses.
 void ApplyChanges(const AppliedTimes& times, const char* path, uint32_t orMask, uint32_t andMask);
-// The same for an entry whose attributes are known already (from the folder search), through
-// the given calls.
-void ApplyChangesTo(const FileCalls& calls, const AppliedTimes& times, const char* path,
-                    DWORD current, uint32_t orMask, uint32_t andMask);
-bool WritesTimes(const AppliedTimes& times);

@@ -1,100 +1,99 @@
-// Times the job against bare loops of the platform calls it needs on one generated tree, in one
-// Wine session, and prints per-entry figures and their ratios (medians of several runs):
-//   - an attribute-only job (hidden set and cleared on alternate passes) against a bare walk
-//     that searches the tree and writes each entry's attributes once, from the search's data;
-//   - a timestamp job (last-write time, attributes kept) against a bare walk that searches the
-//     tree and opens, sets the time of and closes each entry;
-//   - both against Wine's attrib /s setting or clearing hidden on the same tree, started as a
-//     process of the same session;
-//   - for comparison, the six calls per entry that the job used to make for either kind
-//     (read, clear to 0, open, set the time, close, write), over a path list collected first;
-//   - a timestamp job over a second tree whose files are all read-only, against a bare walk of
-//     the sequence it replaces there (clear read-only, open for reading and writing, set the
-//     time, close, set read-only again).
+// Times the job against the walk it replaced, on one generated tree, in one Wine session, and
+// prints per-entry figures and their ratios (medians of several runs):
+//   - attributes only (hidden set and cleared on alternate passes), times only (last write,
+//     attributes kept), both together, and a job that finds nothing to change (system cleared
+//     where no entry has it);
+//   - each against the former walk: a search by path (FindFirstFileW, a name at a time) and,
+//     per entry, the calls it made: SetFileAttributesA for attributes; CreateFileA for attribute
+//     writing, SetFileTime and CloseHandle for times; both for both; nothing when nothing changes;
+//   - the attribute passes also against Wine's attrib /s, started as a process of the session.
 //   walk_bench TREE_FOLDER [RUNS]
-// The tree is made when the folder does not exist yet: 25 folders of 20 subfolders of 38 files;
-// the read-only tree beside it (TREE_FOLDER-readonly) has 10 such folders.
+// The tree is made when the folder does not exist yet: 25 folders of 20 subfolders of 38 files.
+//
+// And the memory of one job (attributes and times) in a process of its own, new or former walk:
+//   walk_bench memory new|former TREE_FOLDER      prints the process's peak commit and working set
+//   walk_bench make TREE_FOLDER FOLDERS SUBFOLDERS FILES   a tree of that shape
+//   walk_bench chain TREE_FOLDER DEPTH             a chain of DEPTH folders, a file in each
 #include <windows.h>
+
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/job_settings.h"
 #include "app/job_walk.h"
 #include "app/local_time.h"
+#include "text/wide_names.h"
 
 namespace {
 
-void MakeTree(const std::string& root, int folders, DWORD fileAttributes) {
+void MakeFile(const std::string& path) {
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+}
+
+void MakeTree(const std::string& root, int folders, int subfolders, int files) {
   CreateDirectoryA(root.c_str(), nullptr);
   for (int a = 0; a < folders; ++a) {
     std::string top = root + "\\top" + std::to_string(a);
     CreateDirectoryA(top.c_str(), nullptr);
-    for (int b = 0; b < 20; ++b) {
+    for (int b = 0; b < subfolders; ++b) {
       std::string sub = top + "\\sub" + std::to_string(b);
       CreateDirectoryA(sub.c_str(), nullptr);
-      for (int c = 0; c < 38; ++c) {
-        std::string file = sub + "\\file" + std::to_string(c) + ".txt";
-        HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-        if (fileAttributes) SetFileAttributesA(file.c_str(), fileAttributes);
-      }
+      for (int c = 0; c < files; ++c) MakeFile(sub + "\\file" + std::to_string(c) + ".txt");
     }
   }
 }
 
-void CollectPaths(const std::string& folder, std::vector<std::string>* paths) {
-  paths->push_back(folder);
+void MakeChain(const std::string& root, int depth) {
+  std::wstring path = L"\\\\?\\";
+  for (char c : root) path += static_cast<wchar_t>(c);
+  CreateDirectoryW(path.c_str(), nullptr);
+  for (int level = 0; level < depth; ++level) {
+    path += L"\\level" + std::to_wstring(level);
+    CreateDirectoryW(path.c_str(), nullptr);
+    HANDLE file = CreateFileW((path + L"\\file.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  }
+}
+
+std::size_t CountEntries(const std::string& folder) {
+  std::size_t count = 1;
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
+  if (search == INVALID_HANDLE_VALUE) return count;
   do {
     std::string name = found.cFileName;
     if (name == "." || name == "..") continue;
-    std::string path = folder + "\\" + name;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      CollectPaths(path, paths);
+      count += CountEntries(folder + "\\" + name);
     else
-      paths->push_back(path);
+      ++count;
   } while (FindNextFileA(search, &found));
   FindClose(search);
+  return count;
 }
 
 double Seconds(LARGE_INTEGER start, LARGE_INTEGER end, LARGE_INTEGER frequency) {
   return static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
 }
 
-// The six calls per entry of the former sequence, with nothing around them.
-void FormerSequence(const std::vector<std::string>& paths, const FILETIME& write, DWORD orMask,
-                    DWORD andMask) {
-  for (const std::string& path : paths) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) continue;
-    SetFileAttributesA(path.c_str(), 0);
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      SetFileTime(file, nullptr, nullptr, &write);
-      CloseHandle(file);
-    }
-    SetFileAttributesA(path.c_str(), (attributes | orMask) & andMask);
-  }
-}
-
-// What either job needs for one entry, given its attributes.
-struct BareWork {
-  const FILETIME* write;  // null: attributes only
+// What the former walk did for one entry, given the attributes its search had read.
+struct FormerWork {
+  const FILETIME* write;  // null: no times
   DWORD orMask, andMask;
 };
 
-void BareEntry(const std::string& path, DWORD attributes, const BareWork& work) {
-  DWORD wanted = (attributes | work.orMask) & work.andMask;
+void FormerEntry(const char* path, DWORD attributes, const FormerWork& work) {
   if (work.write) {
-    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES,
+    HANDLE file = CreateFileA(path, FILE_WRITE_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
@@ -102,65 +101,37 @@ void BareEntry(const std::string& path, DWORD attributes, const BareWork& work) 
       CloseHandle(file);
     }
   }
-  if (wanted != attributes) SetFileAttributesA(path.c_str(), wanted);
+  DWORD wanted = (attributes | work.orMask) & work.andMask;
+  if (wanted != attributes) SetFileAttributesA(path, wanted);
 }
 
-// Every entry below folder as the search finds it, a folder before its contents: the search
-// the job needs anyway.
-template <typename Visit>
-void WalkBelow(const std::string& folder, const Visit& visit) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+// The former walk below a folder: a search by path, each name through the code page gate into a
+// path of at most 260 bytes, a folder before its contents, one search record per level.
+void FormerWalkBelow(const char* folder, const FormerWork& work) {
+  char pattern[MAX_PATH + 1];
+  std::snprintf(pattern, sizeof pattern, "%s\\*", folder);
+  WCHAR widePattern[MAX_PATH + 1];
+  if (!WideFromPath(pattern, widePattern, MAX_PATH + 1)) return;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(widePattern, &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
-    if (found.cFileName[0] == '.' && (found.cFileName[1] == 0 ||
-                                      (found.cFileName[1] == '.' && found.cFileName[2] == 0)))
+    if (found.cFileName[0] == L'.' &&
+        (found.cFileName[1] == 0 || (found.cFileName[1] == L'.' && found.cFileName[2] == 0)))
       continue;
-    std::string path = folder + "\\" + found.cFileName;
-    visit(path, found.dwFileAttributes);
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) WalkBelow(path, visit);
-  } while (FindNextFileA(search, &found));
+    char name[MAX_PATH + 1], path[MAX_PATH + 1];
+    if (!NameFromWide(found.cFileName, name, sizeof name)) continue;
+    if (std::snprintf(path, sizeof path, "%s\\%s", folder, name) >= static_cast<int>(sizeof path))
+      continue;
+    FormerEntry(path, found.dwFileAttributes, work);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) FormerWalkBelow(path, work);
+  } while (FindNextFileW(search, &found));
   FindClose(search);
 }
 
-// The bare walk: the search and the calls for each entry (the tree holds no read-only entry, so
-// nothing is unlocked).
-void BareWalk(const std::string& root, const BareWork& work) {
-  BareEntry(root, GetFileAttributesA(root.c_str()), work);
-  WalkBelow(root, [&work](const std::string& path, DWORD attributes) {
-    BareEntry(path, attributes, work);
-  });
-}
-
-// What a timestamp job used to do to every read-only entry: take the bit off so that the entry
-// could be opened for writing, write the time, put the bit back.
-void FormerReadOnlyEntry(const std::string& path, DWORD attributes, const FILETIME& write) {
-  bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-  if (readOnly) SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    SetFileTime(file, nullptr, nullptr, &write);
-    CloseHandle(file);
-  }
-  if (readOnly) SetFileAttributesA(path.c_str(), attributes);
-}
-
-void FormerReadOnlyWalk(const std::string& root, const FILETIME& write) {
-  FormerReadOnlyEntry(root, GetFileAttributesA(root.c_str()), write);
-  WalkBelow(root, [&write](const std::string& path, DWORD attributes) {
-    FormerReadOnlyEntry(path, attributes, write);
-  });
-}
-
-// Entries of the tree below root (root included), and how many of them are read-only.
-void CountEntries(const std::string& root, std::size_t* entries, std::size_t* readOnly) {
-  std::vector<std::string> paths;
-  CollectPaths(root, &paths);
-  *entries = paths.size();
-  *readOnly = 0;
-  for (const std::string& path : paths)
-    *readOnly += (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) != 0;
+void FormerWalk(const std::string& root, const FormerWork& work) {
+  FormerEntry(root.c_str(), GetFileAttributesA(root.c_str()), work);
+  FormerWalkBelow(root.c_str(), work);
 }
 
 // Wine's own attrib, started as a process of this session, on every file below the root.
@@ -196,103 +167,89 @@ double Fastest(const std::vector<double>& values) {
   return *std::min_element(values.begin(), values.end());
 }
 
-}  // namespace
-
 enum Pass {
-  ATTRIBUTE_JOB, ATTRIBUTE_BARE, ATTRIB, TIME_JOB, TIME_BARE, FORMER, RO_TIME_JOB, RO_FORMER,
-  PASSES
+  ATTRIBUTE_JOB, ATTRIBUTE_FORMER, ATTRIB, TIME_JOB, TIME_FORMER, BOTH_JOB, BOTH_FORMER,
+  NOTHING_JOB, NOTHING_FORMER, PASSES
 };
-const char* const kPassNames[PASSES] = {"attributes job",  "attributes bare", "attrib /s",
-                                        "times job",       "times bare",      "former sequence",
-                                        "ro times job",    "ro former loop"};
+const char* const kPassNames[PASSES] = {"attributes job", "attributes former", "attrib /s",
+                                        "times job",      "times former",      "both job",
+                                        "both former",    "nothing job",       "nothing former"};
 
-// Passes that are compared are run side by side: the attribute passes (which flip hidden, so
-// that each one writes every entry), the timestamp passes, the former sequence, and the
-// timestamp passes over the read-only tree.
-const std::vector<std::vector<int>> kGroups = {
-    {ATTRIBUTE_JOB, ATTRIBUTE_BARE, ATTRIB}, {TIME_JOB, TIME_BARE}, {FORMER},
-    {RO_TIME_JOB, RO_FORMER}};
+// Passes that are compared run side by side and take turns at going first.
+const std::vector<std::vector<int>> kGroups = {{ATTRIBUTE_JOB, ATTRIBUTE_FORMER, ATTRIB},
+                                               {TIME_JOB, TIME_FORMER},
+                                               {BOTH_JOB, BOTH_FORMER},
+                                               {NOTHING_JOB, NOTHING_FORMER}};
 
 struct Ratio {
   const char* name;
   int numerator, denominator;
 };
 const Ratio kRatios[] = {
-    {"attributes job / its bare walk", ATTRIBUTE_JOB, ATTRIBUTE_BARE},
-    {"attributes job / attrib /s", ATTRIBUTE_JOB, ATTRIB},
-    {"times job / its bare walk", TIME_JOB, TIME_BARE},
-    {"times job / attrib /s", TIME_JOB, ATTRIB},
-    {"former sequence / attributes job", FORMER, ATTRIBUTE_JOB},
-    {"ro times job / ro former loop", RO_TIME_JOB, RO_FORMER},
+    {"attributes: job / former walk", ATTRIBUTE_JOB, ATTRIBUTE_FORMER},
+    {"attributes: job / attrib /s", ATTRIBUTE_JOB, ATTRIB},
+    {"times: job / former walk", TIME_JOB, TIME_FORMER},
+    {"both: job / former walk", BOTH_JOB, BOTH_FORMER},
+    {"nothing to change: job / former walk", NOTHING_JOB, NOTHING_FORMER},
 };
 
-int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: walk_bench TREE_FOLDER [RUNS]\n");
-    return 2;
+struct Settings {
+  Settings(const std::string& root) {
+    InitJobSettings(&record);
+    record.showDialog = false;
+    record.recurse = true;
+    AddTarget(record.targets, root.c_str());
   }
-  std::string root = argv[1];
-  int runs = argc > 2 ? std::atoi(argv[2]) : 5;
-  if (runs < 1) runs = 1;
-  if (GetFileAttributesA(root.c_str()) == INVALID_FILE_ATTRIBUTES) MakeTree(root, 25, 0);
-  std::vector<std::string> paths;
-  CollectPaths(root, &paths);
-  std::string readOnlyRoot = root + "-readonly";
-  if (GetFileAttributesA(readOnlyRoot.c_str()) == INVALID_FILE_ATTRIBUTES)
-    MakeTree(readOnlyRoot, 10, FILE_ATTRIBUTE_READONLY);
-  std::size_t readOnlyEntries = 0, readOnlyFiles = 0;
-  CountEntries(readOnlyRoot, &readOnlyEntries, &readOnlyFiles);
+  ~Settings() { DestroyTargetList(record.targets); }
+  JobSettings record;
+};
 
-  JobSettings settings;
-  InitJobSettings(&settings);
-  settings.showDialog = false;
-  settings.recurse = true;
+FILETIME ChosenTime(FILETIME* local) {
   FILETIME utc = {};
   SYSTEMTIME fields = {2006, 1, 2, 3, 12, 34, 56, 0};
   SystemTimeToFileTime(&fields, &utc);
-  FILETIME local;
-  UtcToLocalFileTime(utc, &local);
-  AddTarget(settings.targets, root.c_str());
-  JobSettings readOnlySettings;
-  InitJobSettings(&readOnlySettings);
-  readOnlySettings.showDialog = false;
-  readOnlySettings.recurse = true;
-  readOnlySettings.orMask = 0;
-  readOnlySettings.andMask = 0xFFFFFFFFu;
-  readOnlySettings.lastWrite = TimestampEntry{true, ToFileTimeValue(local)};
-  AddTarget(readOnlySettings.targets, readOnlyRoot.c_str());
-  // Start from a known state: nothing hidden.
-  BareWalk(root, BareWork{nullptr, 0, ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN)});
-  bool hidden = false;
+  UtcToLocalFileTime(utc, local);
+  return utc;
+}
 
+int Time(const std::string& root, int runs) {
+  if (GetFileAttributesA(root.c_str()) == INVALID_FILE_ATTRIBUTES) MakeTree(root, 25, 20, 38);
+  std::size_t entries = CountEntries(root);
+  Settings settings(root);
+  FILETIME local;
+  FILETIME utc = ChosenTime(&local);
+  // Start from a known state: nothing hidden.
+  FormerWalk(root, FormerWork{nullptr, 0, ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN)});
+  bool hidden = false;
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   std::vector<double> times[PASSES];
   for (int run = 0; run < runs; ++run) {
-    // Groups and the passes inside them take turns at going first, so that none always finds a
-    // warm cache or a quiet machine.
     for (std::size_t g = 0; g < kGroups.size(); ++g) {
       const std::vector<int>& group = kGroups[(g + run) % kGroups.size()];
       for (std::size_t k = 0; k < group.size(); ++k) {
         int pass = group[(k + run) % group.size()];
-        bool flips = pass == ATTRIBUTE_JOB || pass == ATTRIBUTE_BARE || pass == ATTRIB ||
-                     pass == FORMER;
+        bool flips = pass == ATTRIBUTE_JOB || pass == ATTRIBUTE_FORMER || pass == ATTRIB ||
+                     pass == BOTH_JOB || pass == BOTH_FORMER;
+        bool writesTime = pass == TIME_JOB || pass == TIME_FORMER || pass == BOTH_JOB ||
+                          pass == BOTH_FORMER;
         DWORD orMask = 0, andMask = 0xFFFFFFFFu;
         if (flips && !hidden) orMask = FILE_ATTRIBUTE_HIDDEN;
         if (flips && hidden) andMask = ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
-        settings.orMask = orMask;
-        settings.andMask = andMask;
-        settings.lastWrite = TimestampEntry{pass == TIME_JOB, ToFileTimeValue(local)};
+        if (pass == NOTHING_JOB || pass == NOTHING_FORMER)
+          andMask = ~static_cast<DWORD>(FILE_ATTRIBUTE_SYSTEM);  // no entry has it
+        settings.record.orMask = orMask;
+        settings.record.andMask = andMask;
+        settings.record.lastWrite = TimestampEntry{writesTime, ToFileTimeValue(local)};
+        FormerWork former = {writesTime ? &utc : nullptr, orMask, andMask};
         QueryPerformanceCounter(&start);
         switch (pass) {
           case ATTRIBUTE_JOB:
-          case TIME_JOB: RunJob(&settings); break;
-          case ATTRIBUTE_BARE: BareWalk(root, BareWork{nullptr, orMask, andMask}); break;
+          case TIME_JOB:
+          case BOTH_JOB:
+          case NOTHING_JOB: RunJob(&settings.record); break;
           case ATTRIB: Attrib(root, !hidden); break;
-          case TIME_BARE: BareWalk(root, BareWork{&utc, orMask, andMask}); break;
-          case FORMER: FormerSequence(paths, utc, orMask, andMask); break;
-          case RO_TIME_JOB: RunJob(&readOnlySettings); break;
-          case RO_FORMER: FormerReadOnlyWalk(readOnlyRoot, utc); break;
+          default: FormerWalk(root, former); break;
         }
         QueryPerformanceCounter(&end);
         times[pass].push_back(Seconds(start, end, frequency));
@@ -300,20 +257,12 @@ int main(int argc, char** argv) {
       }
     }
   }
-  DestroyTargetList(settings.targets);
-  DestroyTargetList(readOnlySettings.targets);
-  std::size_t readOnlyAfter = 0;
-  CountEntries(readOnlyRoot, &readOnlyEntries, &readOnlyAfter);
-  if (hidden) BareWalk(root, BareWork{nullptr, 0, ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN)});
-
-  double count = static_cast<double>(paths.size());
-  std::printf("entries %zu, runs %d; seconds: median, fastest, every run\n", paths.size(), runs);
-  std::printf("read-only tree: entries %zu, read-only files %zu before and %zu after\n",
-              readOnlyEntries, readOnlyFiles, readOnlyAfter);
+  if (hidden) FormerWalk(root, FormerWork{nullptr, 0, ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN)});
+  double count = static_cast<double>(entries);
+  std::printf("entries %zu, runs %d; seconds: median, fastest, every run\n", entries, runs);
   for (int pass = 0; pass < PASSES; ++pass) {
     double median = Median(times[pass]);
-    if (pass == RO_TIME_JOB || pass == RO_FORMER) count = static_cast<double>(readOnlyEntries);
-    std::printf("%-16s %6.2f s %6.1f us/entry  fastest %6.2f s  (", kPassNames[pass], median,
+    std::printf("%-18s %6.2f s %6.1f us/entry  fastest %6.2f s  (", kPassNames[pass], median,
                 median / count * 1e6, Fastest(times[pass]));
     for (double seconds : times[pass]) std::printf(" %.2f", seconds);
     std::printf(" )\n");
@@ -323,8 +272,57 @@ int main(int argc, char** argv) {
     std::vector<double> perRun;
     for (int run = 0; run < runs; ++run)
       perRun.push_back(times[ratio.numerator][run] / times[ratio.denominator][run]);
-    std::printf("%-34s = %.3f  fastest %.3f\n", ratio.name, Median(perRun),
+    std::printf("%-38s = %.3f  fastest %.3f\n", ratio.name, Median(perRun),
                 Fastest(times[ratio.numerator]) / Fastest(times[ratio.denominator]));
   }
   return 0;
+}
+
+// One job with attributes and times over the tree, then the process's peaks.
+int Memory(const std::string& which, const std::string& root) {
+  FILETIME local;
+  FILETIME utc = ChosenTime(&local);
+  PROCESS_MEMORY_COUNTERS before = {};
+  before.cb = sizeof before;
+  GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
+  if (which == "former") {
+    FormerWalk(root, FormerWork{&utc, FILE_ATTRIBUTE_ARCHIVE, 0xFFFFFFFFu});
+  } else {
+    Settings settings(root);
+    settings.record.orMask = FILE_ATTRIBUTE_ARCHIVE;
+    settings.record.lastWrite = TimestampEntry{true, ToFileTimeValue(local)};
+    RunJob(&settings.record);
+  }
+  PROCESS_MEMORY_COUNTERS after = {};
+  after.cb = sizeof after;
+  GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
+  long long peak = static_cast<long long>(after.PeakPagefileUsage);
+  std::printf("%s walk: peak commit %lld KiB (%+lld KiB over the start), peak working set %lld KiB\n",
+              which.c_str(), peak / 1024, (peak - static_cast<long long>(before.PagefileUsage)) / 1024,
+              static_cast<long long>(after.PeakWorkingSetSize) / 1024);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 3 && args[0] == "memory") return Memory(args[1], args[2]);
+  if (args.size() == 5 && args[0] == "make") {
+    MakeTree(args[1], std::atoi(args[2].c_str()), std::atoi(args[3].c_str()), std::atoi(args[4].c_str()));
+    std::printf("%zu entries\n", CountEntries(args[1]));
+    return 0;
+  }
+  if (args.size() == 3 && args[0] == "chain") {
+    MakeChain(args[1], std::atoi(args[2].c_str()));
+    return 0;
+  }
+  if (args.size() == 1 || args.size() == 2) {
+    int runs = args.size() == 2 ? std::atoi(args[1].c_str()) : 5;
+    return Time(args[0], runs < 1 ? 1 : runs);
+  }
+  std::fprintf(stderr,
+               "usage: walk_bench TREE [RUNS] | memory new|former TREE | make TREE A B C | "
+               "chain TREE DEPTH\n");
+  return 2;
 }

@@ -4,6 +4,8 @@
 
 // Paths hold at most this many bytes, in buffers one byte larger.
 enum { MAX_PATH_BYTES = 260, PATH_BUFFER_SIZE = 261 };
+// One entry's name: at most 255 UTF-16 units, each at most two bytes of the code page.
+enum { MAX_NAME_BYTES = 510, NAME_BUFFER_SIZE = 511 };
 
 const char* FileNamePart(const char* path);
 char* CutFileName(char* path);

@@ -75,3 +75,37 @@ bool GetProgramFilePath(char* path, int size) {
   }
   return PathFromWide(wide, path, size);
 }
+
+void ShownNameFromWide(const WCHAR* name, int units, char* text, int size) {
+  if (size <= 0) return;
+  text[0] = 0;
+  // Most names convert whole; only one that needs a stand-in or a cut goes character by
+  // character.
+  BOOL usedDefault = FALSE;
+  int whole = units > 0 ? WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, units, text,
+                                              size - 1, "?", &usedDefault)
+                        : 0;
+  if (whole > 0 && !usedDefault) {
+    text[whole] = 0;
+    return;
+  }
+  int length = 0;
+  for (int i = 0; i < units;) {
+    // A character the code page lacks is one '?' however many units it takes, and a cut never
+    // splits a double-byte character.
+    int step = (IS_HIGH_SURROGATE(name[i]) && i + 1 < units && IS_LOW_SURROGATE(name[i + 1])) ? 2 : 1;
+    char bytes[4];
+    usedDefault = FALSE;
+    int count = step == 1 ? WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name + i, 1, bytes,
+                                                sizeof bytes, "?", &usedDefault)
+                          : 0;
+    if (count <= 0 || usedDefault) {
+      bytes[0] = '?';
+      count = 1;
+    }
+    if (length + count > size - 1) break;
+    for (int b = 0; b < count; ++b) text[length++] = bytes[b];
+    i += step;
+  }
+  text[length] = 0;
+}

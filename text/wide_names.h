@@ -22,3 +22,10 @@ bool WideFromPath(const char* path, WCHAR* wide, int wideSize);
 // The program file's own path as PathFromWide gives it; false (with a trace line) when it cannot
 // be had or written in the code page.
 bool GetProgramFilePath(char* path, int size);
+
+// An entry's name as the filter and the trace see it, never as a name to open: every character
+// the code page lacks (a surrogate pair counts as one) shows as '?', which no file name holds,
+// so the text can never be read as another entry's name. units is the name's length in UTF-16
+// units (a folder listing does not terminate its names). Cut at a character boundary when it
+// does not fit; a buffer of NAME_BUFFER_SIZE (text/paths.h) takes any name whole.
+void ShownNameFromWide(const WCHAR* name, int units, char* text, int size);

@@ -1,19 +1,15 @@
-// The walk over a real tree: attributes and times on disk, the filter, the order, cancelling
-// and paths too long to be joined.
+// The walk over a real tree: attributes and times on disk, the calls that reach the file system,
+// the filter, the order, and cancelling.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "app/job_walk.h"
 #include "app/local_time.h"
-#include "text/trace.h"
-#include "support/hostile_tree.h"
 #include "support/recording_calls.h"
 #include "support/temp_folder.h"
-#include "support/trace_lines.h"
 
 namespace {
 
@@ -32,10 +28,22 @@ struct Job {
   JobSettings record;
 };
 
-bool IsHidden(const std::string& path) { return (Attributes(path) & kHidden) != 0; }
+// Fails the test for an entry that is not there: a vanished file is never "hidden".
+bool IsHidden(const std::string& path) {
+  DWORD attributes = WideAttributes(path);
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, attributes) << path << " is missing";
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kHidden) != 0;
+}
 
 AppliedTimes NoTimes() {
   AppliedTimes times = {};
+  return times;
+}
+
+AppliedTimes WriteTime() {
+  AppliedTimes times = NoTimes();
+  times.lastWriteValue = UtcTime(2006, 7, 1, 10, 0, 0);
+  times.lastWrite = &times.lastWriteValue;
   return times;
 }
 
@@ -63,17 +71,13 @@ TEST(ApplyChanges, SetsClearsAndKeepsAttributes) {
     // Wine reports archive on every file whatever is written, so archive is left out here.
     EXPECT_EQ(c.after, Attributes(path) & 0x17) << name;
   }
+  // Clearing the last attribute leaves none, not the entry as it was.
+  std::string last = folder.MakeFile("last");
+  SetAttributes(last, kHidden);
+  ApplyChanges(NoTimes(), last.c_str(), 0, ~kHidden);
+  EXPECT_EQ(0u, Attributes(last) & 0x07);
   ApplyChanges(NoTimes(), folder.Join("missing").c_str(), orMask, andMask);
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, Attributes(folder.Join("missing")));
-}
-
-AppliedTimes WriteAndAccessTimes() {
-  AppliedTimes times = NoTimes();
-  times.lastWriteValue = UtcTime(2006, 7, 1, 10, 0, 0);
-  times.lastAccessValue = UtcTime(2006, 7, 2, 11, 30, 0);
-  times.lastWrite = &times.lastWriteValue;
-  times.lastAccess = &times.lastAccessValue;
-  return times;
 }
 
 // Entries whose times used to be out of reach or to cost them an attribute: read-only ones (the
@@ -108,7 +112,9 @@ TEST(ApplyChanges, TimesReachReadOnlyAndLockedFiles) {
       ASSERT_NE(INVALID_HANDLE_VALUE, lock) << c.what;
       SetAttributes(path, c.before);
     }
-    AppliedTimes times = WriteAndAccessTimes();
+    AppliedTimes times = WriteTime();
+    times.lastAccessValue = UtcTime(2006, 7, 2, 11, 30, 0);
+    times.lastAccess = &times.lastAccessValue;
     ApplyChanges(times, path.c_str(), c.orMask, 0xFFFFFFFFu);
     if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
     FILETIME creation, access, write;
@@ -126,40 +132,29 @@ TEST(ApplyChanges, TimesReachReadOnlyAndLockedFiles) {
   EXPECT_EQ(Ticks(old), Ticks(access));
 }
 
-AppliedTimes WriteTime() {
-  AppliedTimes times = NoTimes();
-  times.lastWriteValue = UtcTime(2006, 7, 1, 10, 0, 0);
-  times.lastWrite = &times.lastWriteValue;
-  return times;
-}
-
 // Which calls reach the file system, one level above the platform: Wine cannot show that no
-// handle was opened or that an attribute was never written as 0.
-TEST(ApplyChanges, CallsThatReachTheFileSystem) {
+// handle was opened or that a write carried both the times and the attributes.
+TEST(ApplyChanges, OneOpenAndAtMostOneWrite) {
   TempFolder folder;
   const struct {
     const char* what;
     DWORD before;  // attributes set first (Wine adds archive, 0x20, to every file)
     bool times;
     uint32_t orMask, andMask;
-    std::vector<std::string> calls;
+    std::vector<std::string> calls;  // "set NAME ATTRIBUTES TIMES"; "-": left as they are
     DWORD after;
   } cases[] = {
-      {"attribute-only job: one write, no handle", 0, false, kHidden, 0xFFFFFFFFu,
-       {"get f0", "set f0 0x22"}, 0x22},
-      {"attribute-only job on a read-only file", kReadOnly, false, kHidden, ~kReadOnly,
-       {"get f1", "set f1 0x22"}, 0x22},
-      {"timestamp job on a read-only file: never written", kReadOnly | kSystem, true, 0,
-       0xFFFFFFFFu, {"get f2", "open f2", "times --w", "close"}, 0x25},
-      {"timestamp job on a hidden file: never written", kHidden | kSystem, true, 0, 0xFFFFFFFFu,
-       {"get f3", "open f3", "times --w", "close"}, 0x26},
-      {"timestamp job that sets hidden", 0, true, kHidden, 0xFFFFFFFFu,
-       {"get f4", "open f4", "times --w", "close", "set f4 0x22"}, 0x22},
-      {"timestamp job that clears read-only: one write, after the times", kReadOnly | kHidden,
-       true, 0, ~kReadOnly, {"get f5", "open f5", "times --w", "close", "set f5 0x22"}, 0x22},
-      {"entry already in its final state: no write", kHidden, false, kHidden, 0xFFFFFFFFu,
-       {"get f6"}, 0x22},
-      {"nothing asked at all", kSystem, false, 0, 0xFFFFFFFFu, {"get f7"}, 0x24},
+      {"attributes only", 0, false, kHidden, 0xFFFFFFFFu,
+       {"attr f0", "open f0", "info", "set f0 0x22 ---", "close"}, 0x22},
+      {"read-only cleared, hidden set", kReadOnly, false, kHidden, ~kReadOnly,
+       {"attr f1", "open f1", "info", "set f1 0x22 ---", "close"}, 0x22},
+      {"times of a read-only file: its attributes never written", kReadOnly | kSystem, true, 0,
+       0xFFFFFFFFu, {"attr f2", "open f2", "info", "set f2 - --w", "close"}, 0x25},
+      {"times and hidden in one write", 0, true, kHidden, 0xFFFFFFFFu,
+       {"attr f3", "open f3", "info", "set f3 0x22 --w", "close"}, 0x22},
+      {"already final: opened, nothing written", kHidden, false, kHidden, 0xFFFFFFFFu,
+       {"attr f4", "open f4", "info", "close"}, 0x22},
+      {"nothing asked at all: not even opened", kSystem, false, 0, 0xFFFFFFFFu, {"attr f5"}, 0x24},
   };
   int serial = 0;
   for (const auto& c : cases) {
@@ -172,10 +167,10 @@ TEST(ApplyChanges, CallsThatReachTheFileSystem) {
   }
   RecordingCalls recording;
   ApplyChanges(WriteTime(), folder.Join("missing").c_str(), kHidden, 0xFFFFFFFFu);
-  EXPECT_EQ((std::vector<std::string>{"get missing"}), g_recorder.Log());
+  EXPECT_EQ((std::vector<std::string>{"attr missing"}), g_recorder.Log());
 }
 
-TEST(RunJob, InsideAFolderTheSearchGivesTheAttributes) {
+TEST(RunJob, BelowATargetTheListingSaysWhatNeedsOpening) {
   TempFolder folder;
   std::string target = folder.MakeFolder("t");
   std::string file = folder.MakeFile("t\\a.txt"), hidden = folder.MakeFile("t\\b.txt");
@@ -185,13 +180,12 @@ TEST(RunJob, InsideAFolderTheSearchGivesTheAttributes) {
   job.record.recurse = true;
   RecordingCalls recording;
   RunJob(&job.record);
-  // The target is asked; its entries are not (the search has read them), and the entry that
-  // already holds its final attributes is not written.
+  // The target is asked and opened; below it, the entry that already holds its final
+  // attributes by the listing is not even opened.
   std::vector<std::string> log = g_recorder.Log();
-  ASSERT_EQ(3u, log.size());
-  EXPECT_EQ("get t", log[0]);
-  EXPECT_EQ("set t 0x12", log[1]);
-  EXPECT_EQ("set a.txt 0x22", log[2]);
+  EXPECT_EQ((std::vector<std::string>{"attr t", "open t", "info", "set t 0x2 ---", "open a.txt",
+                                      "info", "set a.txt 0x22 ---", "close", "close"}),
+            log);
   EXPECT_TRUE(IsHidden(file));
   EXPECT_TRUE(IsHidden(hidden));
 }
@@ -247,7 +241,9 @@ TEST(RunJob, EndedAfterAnyCallNoEntryLosesAnAttribute) {
         continue;
       }
       for (const auto& e : entries) {
-        DWORD now = Attributes(folder.Join(e.name)) & 0x07;
+        DWORD attributes = Attributes(folder.Join(e.name));
+        ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes) << e.name;
+        DWORD now = attributes & 0x07;
         DWORD after = ApplyAttributeMasks(e.before, j.orMask, j.andMask) & 0x07;
         EXPECT_TRUE(now == e.before || now == after)
             << j.what << ", ended after " << allowed << " calls: " << e.name << " has " << now;
@@ -255,43 +251,6 @@ TEST(RunJob, EndedAfterAnyCallNoEntryLosesAnAttribute) {
     }
     EXPECT_GE(total, 8) << j.what;  // the job made its calls: there was something to end
   }
-}
-
-TEST(RunJob, CancelledInTheMiddleLeavesEveryEntryBeforeOrAfter) {
-  // A real cancel, set from another thread while the walk runs over 200 hidden system files.
-  TempFolder folder;
-  for (int i = 0; i < 200; ++i) SetAttributes(folder.MakeFile("f" + std::to_string(i)), kHidden | kSystem);
-  Job job;
-  job.Add(folder.Path());
-  job.record.recurse = true;
-  job.record.orMask = kReadOnly;
-  job.record.andMask = ~kSystem;
-  job.record.lastWrite = TimestampEntry{true, ToFileTimeValue(UtcTime(2006, 7, 1, 10, 0, 0))};
-  RecordingCalls recording;
-  g_recorder.pauseAtOpen = 60;
-  g_recorder.pauseMilliseconds = 0;
-  g_recorder.pausedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  struct Canceller {
-    static DWORD WINAPI Run(LPVOID record) {
-      WaitForSingleObject(g_recorder.pausedEvent, 20000);
-      static_cast<JobSettings*>(record)->cancelRequested.store(true);
-      return 0;
-    }
-  };
-  HANDLE thread = CreateThread(nullptr, 0, Canceller::Run, &job.record, 0, nullptr);
-  RunJob(&job.record);
-  WaitForSingleObject(thread, 20000);
-  CloseHandle(thread);
-  CloseHandle(g_recorder.pausedEvent);
-  int before = 0, after = 0;
-  for (int i = 0; i < 200; ++i) {
-    DWORD now = Attributes(folder.Join("f" + std::to_string(i))) & 0x07;
-    before += now == (kHidden | kSystem);
-    after += now == (kHidden | kReadOnly);
-  }
-  EXPECT_EQ(200, before + after);
-  EXPECT_GT(before, 0);
-  EXPECT_GE(after, 60);
 }
 
 TEST(PlanAppliedTimes, PassesEnabledTimesAsUtcOfTheirOwnDate) {
@@ -349,288 +308,107 @@ TEST(RunJob, FilterPicksFilesAndAlwaysTakesFolders) {
   }
 }
 
-TEST(RunJob, CancelledBeforeStartTouchesNothing) {
-  TempFolder folder;
-  std::string file = folder.MakeFile("a.txt");
-  Job job;
-  job.Add(file);
-  job.Add(folder.Path());
-  job.record.recurse = true;
-  job.record.cancelRequested.store(true);
-  RunJob(&job.record);
-  EXPECT_FALSE(IsHidden(file));
-  EXPECT_FALSE(IsHidden(folder.Path()));
-}
-
-TEST(ProcessEntry, FinishesTheEntryThenReportsTheCancel) {
-  TempFolder folder;
-  for (const char* name : {"1", "2", "3"}) folder.MakeFile(name);
-  for (bool cancel : {false, true}) {
-    Job job;
-    job.record.recurse = true;
-    job.record.cancelRequested.store(cancel);
-    JobContext context = {&job.record, NoTimes(), nullptr};
-    SetAttributes(folder.Path(), 0);
-    for (const char* name : {"1", "2", "3"}) SetAttributes(folder.Join(name), 0);
-    EXPECT_EQ(!cancel, ProcessEntry(folder.Path().c_str(), nullptr, &context));
-    EXPECT_TRUE(IsHidden(folder.Path()));
-    // A search entered after the cancel stops after its first entry.
-    int changed = 0;
-    for (const char* name : {"1", "2", "3"}) changed += IsHidden(folder.Join(name));
-    EXPECT_EQ(cancel ? 1 : 3, changed) << "cancel " << cancel;
-  }
-}
-
-struct Calls {
-  std::vector<std::string> paths;
-  std::size_t stopAfter;
-};
-
-bool Record(const char* path, const WIN32_FIND_DATAA* findData, void* context) {
-  Calls* calls = static_cast<Calls*>(context);
-  EXPECT_NE(nullptr, findData);
-  calls->paths.push_back(path);
-  return calls->paths.size() < calls->stopAfter;
-}
-
-TEST(ForEachEntry, VisitsEntriesUntilTheCallbackStops) {
-  TempFolder folder;
-  for (const char* name : {"1", "2", "3", "4"}) folder.MakeFile(name);
-  folder.MakeFolder("5");
-  Calls calls = {{}, 100};
-  EXPECT_TRUE(ForEachEntry(folder.Path().c_str(), "*", Record, &calls));
-  std::sort(calls.paths.begin(), calls.paths.end());
-  std::vector<std::string> expected;
-  for (const char* name : {"1", "2", "3", "4", "5"}) expected.push_back(folder.Join(name));
-  EXPECT_EQ(expected, calls.paths);  // no "." and no ".."
-
-  calls = {{}, 2};
-  ForEachEntry(folder.Path().c_str(), "*", Record, &calls);
-  EXPECT_EQ(2u, calls.paths.size());
-  calls = {{}, 100};
-  ForEachEntry(folder.Path().c_str(), "*.none", Record, &calls);
-  EXPECT_TRUE(ForEachEntry(folder.Join("missing").c_str(), "*", Record, &calls));
-  EXPECT_TRUE(calls.paths.empty());
-}
-
-// The walk's trace of a skipped over-long path is the one point where a test sees the walk from
-// inside: it tells the order, what had already been changed then, and lets the test cancel.
-struct WalkProbe {
-  JobSettings* record;
-  bool cancel;
-  std::vector<std::string> lines;
-  std::vector<bool> folderAlreadyHidden;
-  std::vector<std::string> folders;  // the folders whose hidden bit is noted at each line
-};
-
-void OnTrace(const char* line, void* context) {
-  WalkProbe* probe = static_cast<WalkProbe*>(context);
-  probe->lines.push_back(line);
-  for (const std::string& folder : probe->folders)
-    if (Lower(line).find(Lower(folder) + "\\") != std::string::npos)
-      probe->folderAlreadyHidden.push_back(IsHidden(folder));
-  if (probe->cancel) probe->record->cancelRequested.store(true);
-}
-
-// Full paths of a folder's entries in the platform's order, over-long ones included.
-std::vector<std::string> SearchOrder(const std::string& folder) {
-  std::vector<std::string> paths;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return paths;
-  do {
-    std::string name = found.cFileName;
-    if (name != "." && name != "..") paths.push_back(folder + "\\" + name);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return paths;
-}
-
-bool IsHiddenAnyLength(const std::string& path) {
-  DWORD attributes = path.size() > 260 ? WideAttributes(path) : Attributes(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kHidden) != 0;
-}
-
-// Targets A and B (B newest), each holding Sub with files and one entry whose full path is
-// longer than 260 bytes.
-struct LongTree {
-  LongTree() {
+// Targets A and B (B newest), each holding files and a folder Sub with files.
+struct Tree {
+  Tree() {
     for (const char* target : {"A", "B"}) {
       for (const char* file : {"f1", "f2", "f3"}) folder.MakeFile(std::string(target) + "\\" + file);
-      for (const char* file : {"f1", "f2", "f3", "f4", "f5", "f6"})
+      for (const char* file : {"f1", "f2", "f3", "f4"})
         folder.MakeFile(std::string(target) + "\\Sub\\" + file);
-      std::string sub = folder.Join(std::string(target) + "\\Sub");
-      longEntries.push_back(folder.MakeLongEntry(sub, 270 - sub.size(), false));
       job.Add(folder.Join(target));
     }
     job.record.recurse = true;
   }
   TempFolder folder;
   Job job;
-  std::vector<std::string> longEntries;
 };
 
-TEST(RunJob, NewestTargetFirstFolderBeforeContentsLongPathsSkipped) {
-  LongTree tree;
-  std::string a = tree.folder.Join("A"), b = tree.folder.Join("B");
-  WalkProbe probe = {&tree.job.record, false, {}, {}, {a + "\\Sub", b + "\\Sub"}};
-  SetTraceHook(OnTrace, &probe);
-  RunJob(&tree.job.record);
-  SetTraceHook(nullptr, nullptr);
-
-  ASSERT_EQ(2u, probe.lines.size());
-  EXPECT_NE(std::string::npos, probe.lines[0].find(b + "\\Sub\\LLL"));
-  EXPECT_NE(std::string::npos, probe.lines[1].find(a + "\\Sub\\LLL"));
-  EXPECT_EQ((std::vector<bool>{true, true}), probe.folderAlreadyHidden);
-  for (const std::string& folder : {a, b, a + "\\Sub", b + "\\Sub"}) {
-    for (const std::string& entry : SearchOrder(folder))
-      EXPECT_EQ(entry.size() <= 260, IsHiddenAnyLength(entry)) << entry;
+// The targets newest first, each folder before its contents; with a cancel, the entry in hand
+// is finished (a folder being entered still shows its first entry), and nothing after it is
+// begun, at any level, nor any further target.
+TEST(RunJob, OrderAndTheCancelRule) {
+  // Without a cancel: B, then its entries in the listing's order, Sub before Sub's own; then A.
+  Tree whole;
+  RecordingCalls recording;
+  RunJob(&whole.job.record);
+  std::vector<std::string> order = g_recorder.Opened();
+  ASSERT_EQ(18u, order.size());
+  EXPECT_EQ(whole.folder.Join("B"), order[0]);
+  EXPECT_EQ(whole.folder.Join("A"), order[9]);
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    std::size_t slash = order[i].rfind('\\');
+    std::string parent = order[i].substr(0, slash);
+    if (i == 0 || i == 9) continue;
+    EXPECT_NE(order.begin() + i,
+              std::find(order.begin(), order.begin() + i, parent)) << order[i] << " before its folder";
   }
-  EXPECT_EQ(2u, tree.longEntries.size());
-  for (const std::string& entry : tree.longEntries) EXPECT_FALSE(IsHiddenAnyLength(entry));
-}
-
-TEST(RunJob, CancelStopsSiblingsAtEveryLevelAndFurtherTargets) {
-  LongTree tree;
-  std::string a = tree.folder.Join("A"), b = tree.folder.Join("B"), bSub = b + "\\Sub";
-  WalkProbe probe = {&tree.job.record, true, {}, {}, {}};
-  SetTraceHook(OnTrace, &probe);
-  RunJob(&tree.job.record);
-  SetTraceHook(nullptr, nullptr);
-  ASSERT_EQ(1u, probe.lines.size());
-
-  // The flag is set while B\Sub's search skips the over-long entry. The entry after it is still
-  // changed (the flag is polled when an entry is done); then every search unwinds.
-  std::vector<std::string> outer = SearchOrder(b), inner = SearchOrder(bSub);
-  std::size_t subAt = std::find(outer.begin(), outer.end(), bSub) - outer.begin();
-  std::size_t longAt = std::find(inner.begin(), inner.end(), tree.longEntries[1]) - inner.begin();
-  ASSERT_LT(subAt, outer.size());
-  ASSERT_LT(longAt, inner.size());
-  for (std::size_t i = 0; i < outer.size(); ++i)
-    EXPECT_EQ(i <= subAt, IsHidden(outer[i])) << outer[i];
-  for (std::size_t i = 0; i < inner.size(); ++i)
-    EXPECT_EQ(i < longAt || i == longAt + 1, IsHiddenAnyLength(inner[i])) << inner[i];
-  EXPECT_TRUE(IsHidden(b));
-  EXPECT_FALSE(IsHidden(a));
-  for (const std::string& entry : SearchOrder(a)) EXPECT_FALSE(IsHidden(entry)) << entry;
-}
-
-// What the search reports, changed for chosen entries: the walk sees only what the search says,
-// so a file system that makes no short names, a reparse tag or a name that Wine never reports
-// is put in front of it here (SetSearchCallsForTests).
-struct Reported {
-  const wchar_t* name;
-  DWORD addAttributes, tag;
-  const wchar_t* reportedName;  // null: its own
-};
-
-struct ReportedSearch {
-  ReportedSearch(bool shortNames, std::vector<Reported> changes) {
-    current = this;
-    keepShortNames = shortNames;
-    entries = std::move(changes);
-    SetSearchCallsForTests(&kCalls);
-  }
-  ~ReportedSearch() {
-    SetSearchCallsForTests(nullptr);
-    current = nullptr;
-  }
-  static void Change(WIN32_FIND_DATAW* found) {
-    if (!current->keepShortNames) found->cAlternateFileName[0] = 0;
-    for (const Reported& entry : current->entries) {
-      if (lstrcmpW(found->cFileName, entry.name) != 0) continue;
-      found->dwFileAttributes |= entry.addAttributes;
-      found->dwReserved0 = entry.tag;
-      if (entry.reportedName) lstrcpyW(found->cFileName, entry.reportedName);
+  // Cancelled inside each open in turn.
+  for (std::size_t stop = 0; stop < order.size(); ++stop) {
+    Tree tree;
+    RecordingCalls cancelling;
+    cancelling.PauseAtOpen(static_cast<int>(stop));
+    struct Worker {
+      static DWORD WINAPI Run(LPVOID record) {
+        RunJob(static_cast<JobSettings*>(record));
+        return 0;
+      }
+    };
+    HANDLE worker = CreateThread(nullptr, 0, Worker::Run, &tree.job.record, 0, nullptr);
+    ASSERT_TRUE(cancelling.WaitForPause()) << stop;
+    tree.job.record.cancelRequested.store(true);
+    cancelling.Resume();
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 30000));
+    CloseHandle(worker);
+    std::vector<std::string> opened = g_recorder.Opened();
+    ASSERT_LT(stop, opened.size());
+    // Stopped in a folder that is entered: its first entry comes too (and so on down).
+    std::size_t last = stop;
+    while (last + 1 < opened.size() && opened[last + 1].rfind(opened[last] + "\\", 0) == 0 &&
+           WideAttributes(opened[last]) & FILE_ATTRIBUTE_DIRECTORY)
+      ++last;
+    EXPECT_EQ(last + 1, opened.size()) << "stopped at " << order[stop];
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      std::string path = tree.folder.Join(order[i].substr(whole.folder.Path().size() + 1));
+      bool expected = std::find(opened.begin(), opened.end(), path) != opened.end();
+      EXPECT_EQ(expected, IsHidden(path)) << path << ", stopped at " << order[stop];
     }
   }
-  static HANDLE WINAPI First(LPCWSTR pattern, LPWIN32_FIND_DATAW found) {
-    HANDLE search = FindFirstFileW(pattern, found);
-    if (search != INVALID_HANDLE_VALUE) Change(found);
-    return search;
-  }
-  static BOOL WINAPI Next(HANDLE search, LPWIN32_FIND_DATAW found) {
-    BOOL more = FindNextFileW(search, found);
-    if (more) Change(found);
-    return more;
-  }
-  static inline ReportedSearch* current = nullptr;
-  static inline const SearchCalls kCalls = {First, Next};
-  bool keepShortNames;
-  std::vector<Reported> entries;
-};
-
-// The measured fault: a look-alike name made the walk change "e.txt" for "é.txt", "a\b.txt" for
-// "a¥b.txt", and files above the target for "..¥victim.txt" and a folder "..¥". Each entry is
-// now changed under its own name or its short name, once; without short names the ones the code
-// page cannot hold are skipped, each with a line naming its folder.
-TEST(RunJob, NamesTheCodePageCannotHoldNeverStandForOthers) {
-  for (bool shortNames : {true, false}) {
-    HostileTree tree;
-    Job job;
-    job.Add(tree.folder.Join("P\\T"));
-    job.record.recurse = true;
-    job.record.orMask = kSystem;
-    ReportedSearch search(shortNames, {});
-    TraceLines trace;
-    RecordingCalls recording;
-    RunJob(&job.record);
-    std::map<std::string, int> writes;
-    for (const std::string& call : g_recorder.Log())
-      if (call.compare(0, 4, "set ") == 0) ++writes[call.substr(4, call.rfind(' ') - 4)];
-    for (const auto& write : writes) EXPECT_EQ(1, write.second) << write.first;
-    for (const std::wstring& path : tree.plain) EXPECT_TRUE(IsSystemWide(path));
-    for (std::size_t i = 0; i < tree.hostile.size(); ++i)
-      EXPECT_EQ(shortNames, IsSystemWide(tree.hostile[i])) << "hostile entry " << i;
-    for (const std::wstring& path : tree.outside) EXPECT_FALSE(IsSystemWide(path));
-    // Ten hostile names directly in T; their contents are never reached without a short name.
-    std::size_t skipped = 0;
-    for (const std::string& line : trace.lines)
-      skipped += line.find("! ") == 0 && line.find(tree.folder.Join("P\\T")) != std::string::npos;
-    EXPECT_EQ(shortNames ? 0u : 10u, skipped) << "short names " << shortNames;
-    EXPECT_EQ(skipped, trace.lines.size());
-  }
 }
 
-// Reparse points: only those that stand for another name are left alone (their contents too);
-// deduplicated files and cloud folders are changed and walked. And a name that would join to
-// another path is never joined, whatever the search says.
-TEST(RunJob, LeavesLinksAloneByTheirTagAndJoinsNoUnsafeName) {
-  const DWORD kReparse = FILE_ATTRIBUTE_REPARSE_POINT;
-  const struct {
-    const char* name;
-    bool folder;
-    Reported reported;
-    bool changed;
-  } cases[] = {
-      {"dedup.txt", false, {L"dedup.txt", kReparse, 0x80000013, nullptr}, true},
-      {"cloud", true, {L"cloud", kReparse, 0x9000601A, nullptr}, true},
-      {"cloud\\in.txt", false, {L"", 0, 0, nullptr}, true},
-      {"symlink", true, {L"symlink", kReparse, 0xA000000C, nullptr}, false},
-      {"symlink\\in.txt", false, {L"", 0, 0, nullptr}, false},
-      {"junction", true, {L"junction", kReparse, 0xA0000003, nullptr}, false},
-      {"untagged", true, {L"untagged", kReparse, 0, nullptr}, false},
-      {"dots.txt", false, {L"dots.txt", 0, 0, L"..\\victim.txt"}, false},
-      {"slash.txt", false, {L"slash.txt", 0, 0, L"a/b"}, false},
-      {"colon.txt", false, {L"colon.txt", 0, 0, L"victim.txt:x"}, false},
-  };
+// A real cancel from another thread while the worker is inside the 61st entry of 200: that
+// entry is finished, none after it is begun, every entry is as it was or as asked.
+TEST(RunJob, CancelledInTheMiddleLeavesEveryEntryBeforeOrAfter) {
   TempFolder folder;
-  std::string victim = folder.MakeFile("victim.txt");
-  std::vector<Reported> reported;
-  for (const auto& c : cases) {
-    if (c.folder) folder.MakeFolder(std::string("T\\") + c.name);
-    else folder.MakeFile(std::string("T\\") + c.name);
-    reported.push_back(c.reported);
-  }
+  for (int i = 0; i < 200; ++i) SetAttributes(folder.MakeFile("f" + std::to_string(i)), kHidden | kSystem);
   Job job;
-  job.Add(folder.Join("T"));
+  job.Add(folder.Path());
   job.record.recurse = true;
-  ReportedSearch search(true, reported);
-  TraceLines trace;
+  job.record.orMask = kReadOnly;
+  job.record.andMask = ~kSystem;
+  job.record.lastWrite = TimestampEntry{true, ToFileTimeValue(UtcTime(2006, 7, 1, 10, 0, 0))};
+  RecordingCalls recording;
+  recording.PauseAtOpen(61);  // the folder is open 0
+  recording.ResumeOnceSet(&job.record.cancelRequested);
+  struct Canceller {
+    static DWORD WINAPI Run(LPVOID record) {
+      if (WaitForSingleObject(g_recorder.paused, 30000) == WAIT_OBJECT_0)
+        static_cast<JobSettings*>(record)->cancelRequested.store(true);
+      return 0;
+    }
+  };
+  HANDLE thread = CreateThread(nullptr, 0, Canceller::Run, &job.record, 0, nullptr);
   RunJob(&job.record);
-  for (const auto& c : cases) EXPECT_EQ(c.changed, IsHidden(folder.Join(std::string("T\\") + c.name))) << c.name;
-  EXPECT_FALSE(IsHidden(victim));
-  EXPECT_EQ(3u, trace.lines.size());  // one for each unsafe name
+  WaitForSingleObject(thread, 30000);
+  CloseHandle(thread);
+  int before = 0, after = 0;
+  for (int i = 0; i < 200; ++i) {
+    DWORD attributes = Attributes(folder.Join("f" + std::to_string(i)));
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes) << i;
+    before += (attributes & 0x07) == (kHidden | kSystem);
+    after += (attributes & 0x07) == (kHidden | kReadOnly);
+  }
+  EXPECT_EQ(200, before + after);
+  EXPECT_EQ(61, after);
 }
 
 }  // namespace

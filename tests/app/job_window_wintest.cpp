@@ -15,6 +15,7 @@
 #include "support/recording_calls.h"
 #include "support/temp_folder.h"
 #include "text/allocation.h"
+#include "text/paths.h"
 
 namespace {
 
@@ -100,19 +101,17 @@ TEST(JobWindow, EndsWithoutItsTimerAndWithoutItsWorker) {
 TEST(JobWindow, OnlyTheWorkerEndsTheJob) {
   JobFixture job;
   RecordingCalls recording;
-  g_recorder.pauseAtOpen = 0;
-  g_recorder.pauseMilliseconds = 500;
-  g_recorder.pausedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  recording.PauseAtOpen(0);
   TempFolder folder;
   AddTarget(job.settings.targets, folder.MakeFile("slow.txt").c_str());
   job.settings.lastWrite = TimestampEntry{true, {0, 0x01c60000u}};
   HWND window = CreateJobWindow(GetModuleHandleA(nullptr), &job.settings);
   ASSERT_NE(nullptr, window);
-  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_recorder.pausedEvent, 20000));
+  ASSERT_TRUE(recording.WaitForPause());
   SendMessageA(window, WM_JOB_WORKEREND, 0, 0);
   EXPECT_TRUE(IsWindow(window));
+  recording.Resume();
   EXPECT_TRUE(RunUntilQuit(20000));
-  CloseHandle(g_recorder.pausedEvent);
 }
 
 // The window's messages as the thread retrieves them, for the tray menu's closing message.
@@ -138,12 +137,11 @@ TEST(JobWindow, TrayMenuCancelsTheJob) {
   job.settings.recurse = true;
   job.settings.lastWrite = TimestampEntry{true, {0, 0x01c60000u}};
   RecordingCalls recording;
-  g_recorder.pauseAtOpen = 1;  // inside the first file, long enough for the menu
-  g_recorder.pauseMilliseconds = 2000;
-  g_recorder.pausedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  recording.PauseAtOpen(1);  // inside the first file, until the menu has cancelled the job
+  recording.ResumeOnceSet(&job.settings.cancelRequested);
   HWND window = CreateJobWindow(GetModuleHandleA(nullptr), &job.settings);
   ASSERT_NE(nullptr, window);
-  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_recorder.pausedEvent, 20000));
+  ASSERT_TRUE(recording.WaitForPause());
   gRetrieved.clear();
   gWatched = window;
   HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, NoteRetrieved, nullptr, GetCurrentThreadId());
@@ -166,7 +164,6 @@ TEST(JobWindow, TrayMenuCancelsTheJob) {
   int changed = 0;
   for (const std::string& file : files) changed += (Attributes(file) & FILE_ATTRIBUTE_HIDDEN) != 0;
   EXPECT_EQ(1, changed);  // the entry being changed was finished; no further one was begun
-  CloseHandle(g_recorder.pausedEvent);
 }
 
 TEST(JobWindow, TrayClicksPostOnlyForItsOwnIcon) {
@@ -213,9 +210,9 @@ TEST(JobWindow, EndOfSessionFinishesTheCurrentEntryFirst) {
   job.settings.lastWrite = TimestampEntry{true, ToFileTimeValue(local)};
 
   RecordingCalls recording;
-  g_recorder.pauseAtOpen = 3;  // the folder is opened first, then its files
-  g_recorder.pauseMilliseconds = 300;
-  g_recorder.pausedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  recording.PauseAtOpen(3);  // the folder is opened first, then its files
+  // The window asks the worker to stop and waits for it: the worker goes on once it is asked.
+  recording.ResumeOnceSet(&job.settings.cancelRequested);
   HWND window = CreateJobWindow(GetModuleHandleA(nullptr), &job.settings);
   ASSERT_NE(nullptr, window);
   WorkerThread* worker = static_cast<WorkerThread*>(GetPropA(window, PROP_THREAD));
@@ -223,13 +220,13 @@ TEST(JobWindow, EndOfSessionFinishesTheCurrentEntryFirst) {
   HANDLE thread = nullptr;
   ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), worker->thread, GetCurrentProcess(), &thread,
                               0, FALSE, DUPLICATE_SAME_ACCESS));
-  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_recorder.pausedEvent, 20000));
+  ASSERT_TRUE(recording.WaitForPause());
 
   // The worker is inside an entry, between its open and its times.
   EXPECT_EQ(0, SendMessageA(window, WM_ENDSESSION, TRUE, 0));
   EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 0));
   EXPECT_TRUE(job.settings.cancelRequested.load());
-  std::string paused = g_recorder.pausedPath;
+  std::string paused = g_recorder.pausedName;
   int changed = 0;
   for (const std::string& file : files) {
     FILETIME creation, access, write;
@@ -238,13 +235,12 @@ TEST(JobWindow, EndOfSessionFinishesTheCurrentEntryFirst) {
     bool newTime = Ticks(write) == Ticks(wanted);
     EXPECT_EQ(hidden, newTime) << file << ": every entry is either done or untouched";
     changed += hidden;
-    if (lstrcmpiA(file.c_str(), paused.c_str()) == 0) {
+    if (lstrcmpiA(FileNamePart(file.c_str()), paused.c_str()) == 0) {
       EXPECT_TRUE(hidden) << "the paused entry";
     }
   }
   EXPECT_EQ(3, changed);  // the paused one and the two before it; no further entry
   CloseHandle(thread);
-  CloseHandle(g_recorder.pausedEvent);
   DestroyWindow(window);
   EXPECT_TRUE(RunUntilQuit(5000));
 }

@@ -92,6 +92,11 @@ void PumpFor(DWORD milliseconds) {
   do {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        // Left for the caller's own loop, which waits for it.
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return;
+      }
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }

@@ -1,39 +1,47 @@
 // A FileCalls table for the Wine tests that sits one level above the platform: every call the
 // job makes to change an entry is written to a log and then made for real, until a set number
 // of calls; from then on no call reaches the file system, as if the process had been ended
-// there. An optional pause inside one open lets a test act while the worker is mid-entry.
+// there. A pause inside one open lets a test act while the worker is mid-entry: the worker
+// says it has stopped and waits until the test lets it go on (a handshake, never a sleep).
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
+#include <cwchar>
 #include <cstdio>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "app/job_walk.h"
-#include "text/paths.h"
+#include "app/file_calls.h"
 
 struct CallRecorder {
   std::mutex mutex;
   std::vector<std::string> log;
-  int allowed = -1;           // calls that still reach the file system; -1: all
+  std::map<HANDLE, std::string> names;  // the name each open handle was opened by
+  std::vector<std::string> opened;      // every path opened, in order, without its prefix
+  int allowed = -1;                     // calls that still reach the file system; -1: all
   int calls = 0;
-  int pauseAtOpen = -1;       // the open (0 = first) during which the worker pauses
+  int pauseAtOpen = -1;  // the open (0 = first) during which the worker pauses
   int opens = 0;
-  HANDLE pausedEvent = nullptr;  // set when the pause begins
-  DWORD pauseMilliseconds = 0;
-  std::string pausedPath;
+  HANDLE paused = nullptr;  // set by the worker when the pause begins
+  HANDLE resume = nullptr;  // set by the test to let the worker go on
+  std::string pausedName;
+  const std::atomic<bool>* resumeWhenSet = nullptr;  // also lets the worker go on
 
   void Reset() {
     std::lock_guard<std::mutex> lock(mutex);
     log.clear();
+    names.clear();
+    opened.clear();
     allowed = -1;
     calls = 0;
     pauseAtOpen = -1;
     opens = 0;
-    pausedPath.clear();
+    pausedName.clear();
+    resumeWhenSet = nullptr;
   }
   // Logs the call; false when it must not reach the file system any more.
   bool Note(const std::string& line) {
@@ -47,11 +55,34 @@ struct CallRecorder {
     std::lock_guard<std::mutex> lock(mutex);
     return log;
   }
+  std::vector<std::string> Opened() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return opened;
+  }
+  std::string NameOf(HANDLE handle) {
+    std::lock_guard<std::mutex> lock(mutex);
+    auto found = names.find(handle);
+    return found == names.end() ? "?" : found->second;
+  }
 };
 
 inline CallRecorder g_recorder;
 
-inline std::string NameOf(LPCSTR path) { return FileNamePart(path); }
+inline std::string Shown(LPCWSTR text) {
+  int bytes = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, "?", nullptr);
+  std::string shown(bytes > 0 ? bytes : 1, '\0');
+  WideCharToMultiByte(CP_ACP, 0, text, -1, &shown[0], bytes, "?", nullptr);
+  shown.resize(shown.size() - 1);
+  return shown;
+}
+
+// The last component of a path, as the code page shows it.
+inline std::string LastName(LPCWSTR path) {
+  LPCWSTR name = path;
+  for (LPCWSTR at = path; *at; ++at)
+    if (*at == L'\\') name = at + 1;
+  return Shown(name);
+}
 
 inline std::string Hex(DWORD value) {
   char buffer[16];
@@ -59,53 +90,84 @@ inline std::string Hex(DWORD value) {
   return buffer;
 }
 
-inline DWORD WINAPI RecordedGetAttributes(LPCSTR path) {
-  if (!g_recorder.Note("get " + NameOf(path))) return INVALID_FILE_ATTRIBUTES;
-  return GetFileAttributesA(path);
+inline DWORD WINAPI RecordedGetAttributes(LPCWSTR path) {
+  if (!g_recorder.Note("attr " + LastName(path))) return INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(path);
 }
 
-inline BOOL WINAPI RecordedSetAttributes(LPCSTR path, DWORD attributes) {
-  if (!g_recorder.Note("set " + NameOf(path) + " " + Hex(attributes))) return FALSE;
-  return SetFileAttributesA(path, attributes);
-}
-
-inline HANDLE WINAPI RecordedCreateFile(LPCSTR path, DWORD access, DWORD share,
+inline HANDLE WINAPI RecordedCreateFile(LPCWSTR path, DWORD access, DWORD share,
                                         LPSECURITY_ATTRIBUTES security, DWORD disposition,
                                         DWORD flags, HANDLE pattern) {
-  if (!g_recorder.Note("open " + NameOf(path))) return INVALID_HANDLE_VALUE;
-  HANDLE file = CreateFileA(path, access, share, security, disposition, flags, pattern);
+  std::string name = LastName(path);
+  if (!g_recorder.Note("open " + name)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  HANDLE file = CreateFileW(path, access, share, security, disposition, flags, pattern);
   bool pause = false;
   {
     std::lock_guard<std::mutex> lock(g_recorder.mutex);
+    if (file != INVALID_HANDLE_VALUE) g_recorder.names[file] = name;
+    g_recorder.opened.push_back(Shown(wcsncmp(path, L"\\\\?\\", 4) == 0 ? path + 4 : path));
     pause = g_recorder.opens++ == g_recorder.pauseAtOpen;
-    if (pause) g_recorder.pausedPath = path;
+    if (pause) g_recorder.pausedName = name;
   }
   if (pause) {
-    SetEvent(g_recorder.pausedEvent);
-    Sleep(g_recorder.pauseMilliseconds);
+    DWORD error = GetLastError();
+    SetEvent(g_recorder.paused);
+    // Bounded, so that a test that never lets go cannot hang the suite.
+    const std::atomic<bool>* flag = g_recorder.resumeWhenSet;
+    for (ULONGLONG end = GetTickCount64() + 60000; GetTickCount64() < end;) {
+      if (WaitForSingleObject(g_recorder.resume, flag ? 1 : 60000) == WAIT_OBJECT_0) break;
+      if (flag && flag->load()) break;
+    }
+    SetLastError(error);
   }
   return file;
 }
 
-inline BOOL WINAPI RecordedSetFileTime(HANDLE file, const FILETIME* creation,
-                                       const FILETIME* lastAccess, const FILETIME* lastWrite) {
-  std::string line = "times ";
-  line += creation ? "c" : "-";
-  line += lastAccess ? "a" : "-";
-  line += lastWrite ? "w" : "-";
+inline BOOL WINAPI RecordedGetInformation(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
+  if (!g_recorder.Note("info")) return FALSE;
+  return GetFileInformationByHandle(file, information);
+}
+
+inline BOOL WINAPI RecordedReadFolder(HANDLE folder, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID buffer,
+                                      DWORD size) {
+  // Reading changes nothing: not logged, but no longer made once the process would be gone.
+  {
+    std::lock_guard<std::mutex> lock(g_recorder.mutex);
+    if (g_recorder.allowed >= 0 && g_recorder.calls >= g_recorder.allowed) return FALSE;
+  }
+  return GetFileInformationByHandleEx(folder, kind, buffer, size);
+}
+
+inline BOOL WINAPI RecordedSetInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind,
+                                          LPVOID buffer, DWORD size) {
+  std::string line = "set " + g_recorder.NameOf(file);
+  if (kind == FileBasicInfo && size >= sizeof(FILE_BASIC_INFO)) {
+    const FILE_BASIC_INFO* basic = static_cast<const FILE_BASIC_INFO*>(buffer);
+    line += " " + (basic->FileAttributes ? Hex(basic->FileAttributes) : std::string("-")) + " ";
+    line += basic->CreationTime.QuadPart ? "c" : "-";
+    line += basic->LastAccessTime.QuadPart ? "a" : "-";
+    line += basic->LastWriteTime.QuadPart ? "w" : "-";
+  }
   if (!g_recorder.Note(line)) return FALSE;
-  return SetFileTime(file, creation, lastAccess, lastWrite);
+  return SetFileInformationByHandle(file, kind, buffer, size);
 }
 
 inline BOOL WINAPI RecordedCloseHandle(HANDLE handle) {
   // A process that ends closes its handles too, so the close always happens.
   g_recorder.Note("close");
+  {
+    std::lock_guard<std::mutex> lock(g_recorder.mutex);
+    g_recorder.names.erase(handle);
+  }
   return CloseHandle(handle);
 }
 
-inline const FileCalls kRecordedFileCalls = {RecordedGetAttributes, RecordedSetAttributes,
-                                             RecordedCreateFile, RecordedSetFileTime,
-                                             RecordedCloseHandle};
+inline const FileCalls kRecordedFileCalls = {RecordedGetAttributes, RecordedCreateFile,
+                                             RecordedGetInformation, RecordedReadFolder,
+                                             RecordedSetInformation, RecordedCloseHandle};
 
 // Puts the recorder in front of the platform for the lifetime of the object.
 struct RecordingCalls {
@@ -113,5 +175,23 @@ struct RecordingCalls {
     g_recorder.Reset();
     SetFileCallsForTests(&kRecordedFileCalls);
   }
-  ~RecordingCalls() { SetFileCallsForTests(nullptr); }
+  ~RecordingCalls() {
+    SetFileCallsForTests(nullptr);
+    PauseAtOpen(-1);
+  }
+  // The worker stops inside open number index (0 = first) until Resume; -1: no pause.
+  void PauseAtOpen(int index) {
+    if (g_recorder.resume) SetEvent(g_recorder.resume);  // nobody stays paused on a closed event
+    for (HANDLE* event : {&g_recorder.paused, &g_recorder.resume}) {
+      if (*event) CloseHandle(*event);
+      *event = index >= 0 ? CreateEventA(nullptr, TRUE, FALSE, nullptr) : nullptr;
+    }
+    g_recorder.pauseAtOpen = index;
+  }
+  // Waits until the worker has stopped; false when it never got there.
+  bool WaitForPause() { return WaitForSingleObject(g_recorder.paused, 30000) == WAIT_OBJECT_0; }
+  void Resume() { SetEvent(g_recorder.resume); }
+  // Lets the worker go on by itself once the flag is set, for a test whose own thread is then
+  // blocked until the worker has finished (as when the window asks it to stop and waits).
+  void ResumeOnceSet(const std::atomic<bool>* flag) { g_recorder.resumeWhenSet = flag; }
 };

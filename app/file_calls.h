@@ -1,0 +1,22 @@
+// The platform calls through which the walk lists folders and changes entries. The job uses the
+// platform's own; tests put a table in front of them that records, stops or alters the calls
+// (SetFileCallsForTests).
+#pragma once
+
+#include <windows.h>
+
+struct FileCalls {
+  DWORD(WINAPI* getAttributes)(LPCWSTR path);
+  HANDLE(WINAPI* createFile)(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                             DWORD disposition, DWORD flags, HANDLE pattern);
+  BOOL(WINAPI* getInformation)(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
+  // Lists a folder through its handle (GetFileInformationByHandleEx).
+  BOOL(WINAPI* readFolder)(HANDLE folder, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID buffer, DWORD size);
+  // Writes an entry's attributes and times through its handle (SetFileInformationByHandle).
+  BOOL(WINAPI* setInformation)(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID buffer, DWORD size);
+  BOOL(WINAPI* closeHandle)(HANDLE handle);
+};
+extern const FileCalls kPlatformFileCalls;
+// The table that jobs started from now on use; null restores the platform's.
+void SetFileCallsForTests(const FileCalls* calls);
+const FileCalls& CurrentFileCalls();
