@@ -15,7 +15,6 @@ bool StandsForAnotherName(uint32_t attributes, uint32_t reparseTag) {
 
 bool IsListedEntry(const EntryIdentity& listed, const EntryIdentity& opened) {
   const uint32_t kFolderAttribute = 0x10;  // FILE_ATTRIBUTE_DIRECTORY
-  if (opened.volume != listed.volume) return false;
   if ((opened.attributes & kFolderAttribute) != (listed.attributes & kFolderAttribute)) return false;
   if ((opened.attributes & kReparsePointAttribute) && !(listed.attributes & kReparsePointAttribute))
     return false;

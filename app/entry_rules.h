@@ -28,10 +28,13 @@ bool StandsForAnotherName(uint32_t attributes, uint32_t reparseTag);
 struct EntryIdentity {
   uint32_t attributes;
   uint64_t fileId;
-  uint32_t volume;
 };
 
-// Whether the opened handle is the entry the listing showed: the same file id on the folder's
-// volume, the same kind, and no link where the listing showed none. Where the listing gave no
-// id, the volume, the kind and the link test must do.
+// Whether the opened handle is the entry the listing showed: the same file id, the same kind,
+// and no link where the listing showed none. Where the listing gave no id, the kind and the
+// link test must do. The volume is not asked: the walk holds every folder from the target down,
+// and a path through held folders reaches another volume only through a link in its last name,
+// which the link test refuses (the system opens the link itself there); under Wine, which follows
+// links even so, the id differs. Asking each entry's volume would cost more than the rest of the
+// walk there (measured: 0.4 to 0.8 ms a call).
 bool IsListedEntry(const EntryIdentity& listed, const EntryIdentity& opened);

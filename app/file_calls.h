@@ -9,9 +9,11 @@ struct FileCalls {
   DWORD(WINAPI* getAttributes)(LPCWSTR path);
   HANDLE(WINAPI* createFile)(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                              DWORD disposition, DWORD flags, HANDLE pattern);
-  BOOL(WINAPI* getInformation)(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
-  // Lists a folder through its handle (GetFileInformationByHandleEx).
-  BOOL(WINAPI* readFolder)(HANDLE folder, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID buffer, DWORD size);
+  // The file system's own id of the entry the handle holds.
+  BOOL(WINAPI* readFileId)(HANDLE file, ULONGLONG* id);
+  // Lists a folder through its handle, or reads an entry's attributes and times through its
+  // handle (GetFileInformationByHandleEx).
+  BOOL(WINAPI* readInformation)(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID buffer, DWORD size);
   // Writes an entry's attributes and times through its handle (SetFileInformationByHandle).
   BOOL(WINAPI* setInformation)(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID buffer, DWORD size);
   BOOL(WINAPI* closeHandle)(HANDLE handle);

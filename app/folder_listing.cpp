@@ -30,7 +30,7 @@ void StartListing(FolderListing* listing, HANDLE folder, BYTE* buffer) {
 bool NextListedEntry(const FileCalls& calls, FolderListing* listing, ListedEntry* entry) {
   if (listing->ended) return false;
   if (!listing->filled) {
-    if (!calls.readFolder(listing->folder, FileIdBothDirectoryInfo, listing->buffer,
+    if (!calls.readInformation(listing->folder, FileIdBothDirectoryInfo, listing->buffer,
                           FOLDER_LISTING_BYTES)) {
       listing->ended = true;
       return false;

@@ -29,7 +29,6 @@ struct Level {
   BYTE* buffer;   // owned; kept when the level is left, for the next folder at this depth
   FolderListing listing;
   int pathLength;  // the folder's own path in the walk's path
-  DWORD volume;
 };
 
 struct Walk {
@@ -112,16 +111,19 @@ void ChangeThroughHandle(const Walk& walk, HANDLE handle, DWORD current) {
   walk.calls->setInformation(handle, FileBasicInfo, &basic, sizeof basic);
 }
 
-EntryIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& information) {
-  EntryIdentity identity;
-  identity.attributes = information.dwFileAttributes;
-  identity.fileId = (static_cast<uint64_t>(information.nFileIndexHigh) << 32) |
-                    information.nFileIndexLow;
-  identity.volume = information.dwVolumeSerialNumber;
-  return identity;
+// What the handle holds: its id and the attributes it has now; false when they cannot be read.
+bool ReadOpened(const FileCalls& calls, HANDLE handle, EntryIdentity* opened) {
+  ULONGLONG id = 0;
+  FILE_BASIC_INFO basic;
+  if (!calls.readFileId(handle, &id) ||
+      !calls.readInformation(handle, FileBasicInfo, &basic, sizeof basic))
+    return false;
+  opened->fileId = id;
+  opened->attributes = basic.FileAttributes;
+  return true;
 }
 
-bool PushLevel(Walk* walk, HANDLE folder, DWORD volume) {
+bool PushLevel(Walk* walk, HANDLE folder) {
   if (walk->depth == walk->capacity) {
     int capacity = walk->capacity ? walk->capacity * 2 : kFirstLevels;
     Level* levels = static_cast<Level*>(AllocateZeroed(static_cast<std::size_t>(capacity), sizeof(Level)));
@@ -137,7 +139,6 @@ bool PushLevel(Walk* walk, HANDLE folder, DWORD volume) {
   if (level.buffer == nullptr) return false;
   level.folder = folder;
   level.pathLength = walk->path.length;
-  level.volume = volume;
   StartListing(&level.listing, folder, level.buffer);
   ++walk->depth;
   return true;
@@ -152,8 +153,8 @@ void PopLevel(Walk* walk) {
 
 // Holds the folder's handle from here on; false (the handle closed) when there is no memory
 // to list it.
-bool Enter(Walk* walk, HANDLE folder, DWORD volume) {
-  if (PushLevel(walk, folder, volume)) return true;
+bool Enter(Walk* walk, HANDLE folder) {
+  if (PushLevel(walk, folder)) return true;
   TraceAtPath(*walk, "メモリが足りないため、フォルダの中を変更しませんでした。");
   walk->calls->closeHandle(folder);
   return false;
@@ -181,9 +182,8 @@ bool ProcessListedEntry(Walk* walk, const ListedEntry& entry) {
                                      : PlanApply(entry.attributes, WritesTimes(walk->times),
                                                  settings.orMask, settings.andMask).write);
   if (!write && !isFolder) return false;
-  const Level& level = walk->levels[walk->depth - 1];
-  const int folderLength = level.pathLength;
-  const EntryIdentity listed = {entry.attributes, entry.fileId, level.volume};
+  const int folderLength = walk->levels[walk->depth - 1].pathLength;
+  const EntryIdentity listed = {entry.attributes, entry.fileId};
   if (!AppendName(&walk->path, entry.name, entry.nameUnits)) {
     TraceBesidePath(*walk, "パスが長すぎるため飛ばしました。", entry);
     return false;
@@ -200,15 +200,15 @@ bool ProcessListedEntry(Walk* walk, const ListedEntry& entry) {
   }
   bool entered = false;
   if (Valid(handle)) {
-    BY_HANDLE_FILE_INFORMATION information;
-    bool read = calls.getInformation(handle, &information) != FALSE;
-    if (!read || !IsListedEntry(listed, IdentityOf(information))) {
+    EntryIdentity opened;
+    bool read = ReadOpened(calls, handle, &opened);
+    if (!read || !IsListedEntry(listed, opened)) {
       if (read) TraceAtPath(*walk, "一覧のあとで別のものに入れ替わったため飛ばしました。");
       calls.closeHandle(handle);
     } else {
-      if (write) ChangeThroughHandle(*walk, handle, information.dwFileAttributes);
+      if (write) ChangeThroughHandle(*walk, handle, opened.attributes);
       if (isFolder)
-        entered = Enter(walk, handle, information.dwVolumeSerialNumber);  // holds the handle
+        entered = Enter(walk, handle);  // holds the handle from here on
       else
         calls.closeHandle(handle);
     }
@@ -219,8 +219,8 @@ bool ProcessListedEntry(Walk* walk, const ListedEntry& entry) {
 
 // Lists the folder the handle holds, and every folder below it, depth first: a folder is
 // changed before its contents, entries come in the listing's order.
-void WalkBelow(Walk* walk, HANDLE folder, DWORD volume) {
-  if (!Enter(walk, folder, volume)) return;
+void WalkBelow(Walk* walk, HANDLE folder) {
+  if (!Enter(walk, folder)) return;
   // After a cancel the entry in hand is finished, and a folder it enters still shows its first
   // entry; then every listing stops.
   bool justEntered = true;
@@ -263,16 +263,16 @@ void ProcessTarget(Walk* walk, const char* target) {
     handle = OpenEntry(calls, walk->path.units, access, enter, flags);
   }
   if (!Valid(handle)) return;
-  BY_HANDLE_FILE_INFORMATION information;
-  if (!calls.getInformation(handle, &information)) {
+  FILE_BASIC_INFO basic;
+  if (!calls.readInformation(handle, FileBasicInfo, &basic, sizeof basic)) {
     calls.closeHandle(handle);
     return;
   }
-  bool folderNow = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  bool folderNow = (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if (write && AcceptName(name, folderNow, settings.filterPattern, settings.filterKind))
-    ChangeThroughHandle(*walk, handle, information.dwFileAttributes);
+    ChangeThroughHandle(*walk, handle, basic.FileAttributes);
   if (enter && folderNow)
-    WalkBelow(walk, handle, information.dwVolumeSerialNumber);
+    WalkBelow(walk, handle);
   else
     calls.closeHandle(handle);
 }

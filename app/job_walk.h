@@ -5,8 +5,8 @@
 // (on Windows it can then be neither renamed nor replaced), lists it through that handle, joins
 // each entry's own UTF-16 name to the folder's literal path (no length limit of the code page, no
 // name taken for another), opens the entry once and changes or enters it only when the handle
-// is the very entry the listing showed: the same file id on the same volume, and no link where
-// the listing showed none. A folder swapped for a link while the job runs is so left alone.
+// is the very entry the listing showed: the same file id, and no link where the listing showed
+// none. A folder swapped for a link while the job runs is so left alone.
 #pragma once
 
 #include <windows.h>

@@ -43,23 +43,21 @@ TEST(StandsForAnotherName, TheTagTells) {
 
 // What a listing showed against what the opened handle reports. The walk test swaps real folders.
 TEST(IsListedEntry, OnlyTheEntryTheListingShowed) {
-  const uint32_t kFolder = 0x10, kReparse = 0x400, kVolume = 7;
-  const EntryIdentity folder = {kFolder, 42, kVolume};
+  const uint32_t kFolder = 0x10, kReparse = 0x400;
+  const EntryIdentity folder = {kFolder, 42};
   const struct {
     const char* what;
     EntryIdentity listed, opened;
     bool same;
   } cases[] = {
-      {"the folder itself, attributes changed since", folder, {kFolder | 0x2, 42, kVolume}, true},
-      {"another folder by that name", folder, {kFolder, 43, kVolume}, false},
-      {"the same id on another volume", folder, {kFolder, 42, kVolume + 1}, false},
-      {"a link where a folder was listed", folder, {kFolder | kReparse, 42, kVolume}, false},
-      {"a file where a folder was listed", folder, {0x20, 42, kVolume}, false},
-      {"a cloud folder listed and opened as one", {kFolder | kReparse, 9, kVolume},
-       {kFolder | kReparse, 9, kVolume}, true},
-      {"no id listed: volume and kind decide", {0x20, 0, kVolume}, {0x20, 1234, kVolume}, true},
-      {"no id listed (all ones), a link opened", {0x20, ~uint64_t{0}, kVolume},
-       {0x20 | kReparse, 5, kVolume}, false},
+      {"the folder itself, attributes changed since", folder, {kFolder | 0x2, 42}, true},
+      {"another folder by that name", folder, {kFolder, 43}, false},
+      {"a link where a folder was listed", folder, {kFolder | kReparse, 42}, false},
+      {"a file where a folder was listed", folder, {0x20, 42}, false},
+      {"a folder where a file was listed", {0x20, 42}, {kFolder, 42}, false},
+      {"a cloud folder listed and opened as one", {kFolder | kReparse, 9}, {kFolder | kReparse, 9}, true},
+      {"no id listed: the kind decides", {0x20, 0}, {0x20, 1234}, true},
+      {"no id listed (all ones), a link opened", {0x20, ~uint64_t{0}}, {0x20 | kReparse, 5}, false},
   };
   for (const auto& c : cases) EXPECT_EQ(c.same, IsListedEntry(c.listed, c.opened)) << c.what;
 }

@@ -145,15 +145,15 @@ TEST(ApplyChanges, OneOpenAndAtMostOneWrite) {
     DWORD after;
   } cases[] = {
       {"attributes only", 0, false, kHidden, 0xFFFFFFFFu,
-       {"attr f0", "open f0", "info", "set f0 0x22 ---", "close"}, 0x22},
+       {"attr f0", "open f0", "set f0 0x22 ---", "close"}, 0x22},
       {"read-only cleared, hidden set", kReadOnly, false, kHidden, ~kReadOnly,
-       {"attr f1", "open f1", "info", "set f1 0x22 ---", "close"}, 0x22},
+       {"attr f1", "open f1", "set f1 0x22 ---", "close"}, 0x22},
       {"times of a read-only file: its attributes never written", kReadOnly | kSystem, true, 0,
-       0xFFFFFFFFu, {"attr f2", "open f2", "info", "set f2 - --w", "close"}, 0x25},
+       0xFFFFFFFFu, {"attr f2", "open f2", "set f2 - --w", "close"}, 0x25},
       {"times and hidden in one write", 0, true, kHidden, 0xFFFFFFFFu,
-       {"attr f3", "open f3", "info", "set f3 0x22 --w", "close"}, 0x22},
+       {"attr f3", "open f3", "set f3 0x22 --w", "close"}, 0x22},
       {"already final: opened, nothing written", kHidden, false, kHidden, 0xFFFFFFFFu,
-       {"attr f4", "open f4", "info", "close"}, 0x22},
+       {"attr f4", "open f4", "close"}, 0x22},
       {"nothing asked at all: not even opened", kSystem, false, 0, 0xFFFFFFFFu, {"attr f5"}, 0x24},
   };
   int serial = 0;
@@ -183,8 +183,8 @@ TEST(RunJob, BelowATargetTheListingSaysWhatNeedsOpening) {
   // The target is asked and opened; below it, the entry that already holds its final
   // attributes by the listing is not even opened.
   std::vector<std::string> log = g_recorder.Log();
-  EXPECT_EQ((std::vector<std::string>{"attr t", "open t", "info", "set t 0x2 ---", "open a.txt",
-                                      "info", "set a.txt 0x22 ---", "close", "close"}),
+  EXPECT_EQ((std::vector<std::string>{"attr t", "open t", "set t 0x2 ---", "open a.txt",
+                                      "set a.txt 0x22 ---", "close", "close"}),
             log);
   EXPECT_TRUE(IsHidden(file));
   EXPECT_TRUE(IsHidden(hidden));

@@ -172,7 +172,7 @@ class AlteredListing {
       : changes_(std::move(changes)), afterRead_(afterRead), context_(context) {
     current_ = this;
     calls_ = kPlatformFileCalls;
-    calls_.readFolder = Read;
+    calls_.readInformation = Read;
     SetFileCallsForTests(&calls_);
   }
   ~AlteredListing() {
@@ -185,6 +185,7 @@ class AlteredListing {
 
   static BOOL WINAPI Read(HANDLE folder, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID buffer, DWORD size) {
     if (!GetFileInformationByHandleEx(folder, kind, buffer, size)) return FALSE;
+    if (kind != FileIdBothDirectoryInfo) return TRUE;
     current_->Rewrite(static_cast<BYTE*>(buffer), size);
     if (current_->afterRead_) current_->afterRead_(current_->context_);
     return TRUE;

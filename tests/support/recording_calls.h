@@ -126,19 +126,19 @@ inline HANDLE WINAPI RecordedCreateFile(LPCWSTR path, DWORD access, DWORD share,
   return file;
 }
 
-inline BOOL WINAPI RecordedGetInformation(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
-  if (!g_recorder.Note("info")) return FALSE;
-  return GetFileInformationByHandle(file, information);
+// Reading changes nothing: not logged, but no longer made once the process would be gone.
+inline bool StillRunning() {
+  std::lock_guard<std::mutex> lock(g_recorder.mutex);
+  return g_recorder.allowed < 0 || g_recorder.calls < g_recorder.allowed;
 }
 
-inline BOOL WINAPI RecordedReadFolder(HANDLE folder, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID buffer,
-                                      DWORD size) {
-  // Reading changes nothing: not logged, but no longer made once the process would be gone.
-  {
-    std::lock_guard<std::mutex> lock(g_recorder.mutex);
-    if (g_recorder.allowed >= 0 && g_recorder.calls >= g_recorder.allowed) return FALSE;
-  }
-  return GetFileInformationByHandleEx(folder, kind, buffer, size);
+inline BOOL WINAPI RecordedReadFileId(HANDLE file, ULONGLONG* id) {
+  return StillRunning() && kPlatformFileCalls.readFileId(file, id);
+}
+
+inline BOOL WINAPI RecordedReadInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind,
+                                           LPVOID buffer, DWORD size) {
+  return StillRunning() && GetFileInformationByHandleEx(file, kind, buffer, size);
 }
 
 inline BOOL WINAPI RecordedSetInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind,
@@ -166,7 +166,7 @@ inline BOOL WINAPI RecordedCloseHandle(HANDLE handle) {
 }
 
 inline const FileCalls kRecordedFileCalls = {RecordedGetAttributes, RecordedCreateFile,
-                                             RecordedGetInformation, RecordedReadFolder,
+                                             RecordedReadFileId, RecordedReadInformation,
                                              RecordedSetInformation, RecordedCloseHandle};
 
 // Puts the recorder in front of the platform for the lifetime of the object.
