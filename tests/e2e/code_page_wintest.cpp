@@ -134,8 +134,10 @@ struct DebuggedRun {
 void Answer(const PROCESS_INFORMATION& process, HWND* last, DebuggedRun* run) {
   HWND box = DialogOf(process.dwProcessId);
   if (!box || box == *last) return;
+  std::wstring caption = WideText(box), text = WideText(GetDlgItem(box, 0xFFFF));
+  if (caption.empty() || text.empty()) return;  // shown before it is filled in: next time
   *last = box;
-  run->boxes.push_back(WideText(box) + L"\n" + WideText(GetDlgItem(box, 0xFFFF)));
+  run->boxes.push_back(caption + L"\n" + text);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
@@ -230,7 +232,7 @@ TEST_F(ForeignLocale, AProgramGivenAnotherCodePageRefusesAndTouchesNothing) {
     if (box) {
       ASSERT_EQ(1u, run.boxes.size());
       const std::wstring& box = run.boxes[0];
-      EXPECT_EQ(0u, box.find(L"Morvane\n"));
+      EXPECT_EQ(0u, box.find(L"Morvane\n")) << Narrow(box.c_str());
       for (const wchar_t* part : {L"日本語のコードページ (932)", L"コードページは 1252 です",
                                   L"[システム ロケールの変更]", L"Japanese code page (932)",
                                   L"it was given code page 1252", L"Change system locale"})
