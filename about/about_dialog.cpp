@@ -4,12 +4,11 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <cstring>
-
 #include "about/about_layout.h"
 #include "about/about_texts.h"
 #include "about/dialog_template.h"
 #include "text/holders.h"
+#include "controls/gdi_text.h"
 #include "controls/link_label.h"
 #include "controls/window_helpers.h"
 #include "shell/program_icon.h"
@@ -112,7 +111,7 @@ int TextWidth(HWND control) {
     HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
     if (font) SelectObject(dc, font);
     SIZE extent = {0, 0};
-    if (GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &extent))
+    if (GetTextExtent(dc, text, &extent))
       width = extent.cx;
     RestoreDC(dc, saved);
     ReleaseDC(control, dc);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/build_settings.h"
+#include "app/code_page_guard.h"
 #include "app/job_settings.h"
 #include "app/job_window.h"
 #include "app/wide_arguments.h"
@@ -50,6 +51,8 @@ int RunApplication(HINSTANCE instance, int count, char** vector) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   KeepLibrarySearchInSystemFolder();
+  // Before any name is read or any text shown: all of them are code page 932.
+  if (RefuseForeignCodePage(GetACP())) return EXIT_JOB_NOT_STARTED;
   int count = 0;
   // The UTF-16 line: the ANSI one has already turned characters the code page lacks into
   // look-alikes, a separator or a quote among them.

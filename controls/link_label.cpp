@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "controls/gdi_text.h"
 #include "controls/subclass.h"
 #include "controls/window_helpers.h"
 
@@ -134,7 +135,7 @@ void PaintText(HWND label, HDC dc) {
   if (font) {
     SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
-    TextOutA(dc, 0, 0, text, static_cast<int>(std::strlen(text)));
+    DrawTextLine(dc, 0, 0, text);
   }
   FreeWindowTextCopy(text);
 }
@@ -218,10 +219,11 @@ HCURSOR CreateHandCursor(HINSTANCE instance) {
 }
 
 bool SubclassLinkLabel(HWND label) {
-  LOGFONTA description;
+  // In UTF-16: the face name would pass through the system's code page on the ANSI path.
+  LOGFONTW description;
   if (!GetWindowFontInfo(label, &description)) return false;
   description.lfUnderline = TRUE;
-  HFONT font = CreateFontIndirectA(&description);
+  HFONT font = CreateFontIndirectW(&description);
   if (!font) return false;
   HCURSOR hand =
       CreateHandCursor(WindowInstance(label));

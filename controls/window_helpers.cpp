@@ -271,10 +271,10 @@ char* GetWindowTextCopy(HWND window) {
 
 void FreeWindowTextCopy(char* text) { std::free(text); }
 
-bool GetWindowFontInfo(HWND window, LOGFONTA* font) {
+bool GetWindowFontInfo(HWND window, LOGFONTW* font) {
   HFONT handle = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
   if (!handle) return false;
-  return GetObjectA(handle, sizeof(LOGFONTA), font) == static_cast<int>(sizeof(LOGFONTA));
+  return GetObjectW(handle, sizeof(LOGFONTW), font) == static_cast<int>(sizeof(LOGFONTW));
 }
 
 void FillWindowClass(WNDCLASSEXA* record, HINSTANCE instance, WNDPROC procedure,

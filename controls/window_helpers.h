@@ -62,6 +62,6 @@ bool IsCursorInClient(HWND window);
 // A copy of the window text, freed by the caller with FreeWindowTextCopy; null on failure.
 char* GetWindowTextCopy(HWND window);
 void FreeWindowTextCopy(char* text);
-bool GetWindowFontInfo(HWND window, LOGFONTA* font);
+bool GetWindowFontInfo(HWND window, LOGFONTW* font);
 void FillWindowClass(WNDCLASSEXA* record, HINSTANCE instance, WNDPROC procedure,
                      const char* className, const char* menuName, UINT style);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "controls/gdi_text.h"
 #include "controls/window_helpers.h"
 #include "dialog/date_text.h"
 
@@ -33,8 +34,8 @@ int TextWidth(HWND control, const char* text, bool prefix) {
   HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
   if (font) SelectObject(dc, font);
   RECT bounds = {0, 0, 0, 0};
-  UINT format = DT_CALCRECT | DT_SINGLELINE | (prefix ? 0u : DT_NOPREFIX);
-  if (DrawTextA(dc, text, -1, &bounds, format)) width = bounds.right - bounds.left;
+  UINT format = DT_SINGLELINE | (prefix ? 0u : DT_NOPREFIX);
+  if (MeasureText(dc, text, format, &bounds)) width = bounds.right - bounds.left;
   RestoreDC(dc, saved);
   ReleaseDC(control, dc);
   return width;

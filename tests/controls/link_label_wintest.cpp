@@ -82,7 +82,7 @@ class LinkLabelTest : public testing::Test {
 };
 
 TEST_F(LinkLabelTest, UnderlinedFontReplacesTheOriginal) {
-  LOGFONTA font;
+  LOGFONTW font;
   ASSERT_TRUE(GetWindowFontInfo(label_, &font));
   EXPECT_TRUE(font.lfUnderline);
   EXPECT_EQ(GetPropA(label_, LLPROP_FONT),

@@ -305,7 +305,7 @@ TEST(Tooltip, ToolIsAddedForTheControlWithItsText) {
 TEST(WindowFont, ReportsOnlyAWindowWithFont) {
   HWND parent = testwin::MakeParent();
   HWND control = testwin::MakeChild(parent, "STATIC", "x", 0, 3, 0, 0, 40, 20);
-  LOGFONTA info;
+  LOGFONTW info;
   SendMessageA(control, WM_SETFONT, 0, 0);
   EXPECT_FALSE(GetWindowFontInfo(control, &info));
   HFONT font = CreateFontA(-17, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");

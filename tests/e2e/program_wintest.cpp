@@ -71,7 +71,7 @@ DWORD RunProgram(const std::string& arguments) {
 }
 
 // Started as the shell starts a program, with a UTF-16 command line and a working folder.
-DWORD RunProgramWide(const std::wstring& arguments, const std::wstring& folder) {
+PROCESS_INFORMATION StartProgramWide(const std::wstring& arguments, const std::wstring& folder) {
   std::wstring commandLine = L"\"" + Widen(ProgramPath()) + L"\" " + arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
@@ -79,6 +79,11 @@ DWORD RunProgramWide(const std::wstring& arguments, const std::wstring& folder) 
   if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                       folder.c_str(), &startup, &process))
     ADD_FAILURE() << "cannot start the program";
+  return process;
+}
+
+DWORD RunProgramWide(const std::wstring& arguments, const std::wstring& folder) {
+  PROCESS_INFORMATION process = StartProgramWide(arguments, folder);
   return WaitForExit(process);
 }
 
@@ -585,5 +590,122 @@ void StopLongJob(UINT message, WPARAM wParam) {
 TEST(Program, TrayCancelStopsALongJob) { StopLongJob(WM_COMMAND, IDM_TRAY_CANCEL); }
 
 TEST(Program, ClosingTheJobWindowStopsALongJob) { StopLongJob(WM_CLOSE, 0); }
+
+// Under a system locale that is not Japanese (LC_ALL=C.UTF-8: code page 1252 for a program that
+// asks for no other). Wine takes a process's locale from the environment its parent was started
+// with, not from the block it is handed, so tests/CMakeLists.txt runs these in a test program
+// started under that locale (once more where no display can be reached); the programs they
+// start inherit it.
+
+// Another process's window text or list item, as UTF-16.
+std::wstring WideTextOf(HWND control, UINT message = WM_GETTEXT, WPARAM index = 1024) {
+  wchar_t text[1024] = L"";
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(control, message, index, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      5000, &copied);
+  return text;
+}
+
+// A copy of the program whose manifest (resource type 24) lacks the code page request, as a
+// Windows that ignores the request runs it.
+std::string CopyWithoutCodePageRequest(const TempFolder& folder) {
+  std::string copy = folder.Join("morvane.exe");
+  if (!CopyFileA(ProgramPath().c_str(), copy.c_str(), FALSE)) return "";
+  std::string manifest;
+  HMODULE image = LoadLibraryExA(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HRSRC found = image ? FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) : nullptr;
+  if (found) manifest.assign(static_cast<const char*>(LockResource(LoadResource(image, found))),
+                             SizeofResource(image, found));
+  if (image) FreeLibrary(image);
+  const std::string close = "</activeCodePage>";
+  size_t from = manifest.find("<activeCodePage"), to = manifest.find(close);
+  if (from == std::string::npos || to == std::string::npos) return "";
+  manifest.erase(from, to + close.size() - from);
+  HANDLE update = BeginUpdateResourceA(copy.c_str(), FALSE);
+  // windres gives every resource the language 0x409 unless told otherwise.
+  bool replaced = update && UpdateResourceA(update, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1),
+                                            MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                                            &manifest[0], static_cast<DWORD>(manifest.size()));
+  return update && EndUpdateResourceA(update, !replaced) && replaced ? copy : "";
+}
+
+// The fault this guards against: on a Windows that keeps its own code page, the dialog showed
+// question marks and the job read bytes of that code page by the double-byte rules of 932.
+// What the box and the trace say is tested through the code page seam (code_page_guard_wintest).
+TEST(ForeignLocale, AProgramGivenAnotherCodePageRefusesAndTouchesNothing) {
+  TempFolder folder;
+  std::string copy = CopyWithoutCodePageRequest(folder);
+  ASSERT_FALSE(copy.empty()) << "no manifest with a code page request to take out";
+  DialogFile target;
+  // Where the display cannot be reached no box can show, and none may wait for a click.
+  HWND probe = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                               nullptr);
+  const bool display = probe != nullptr;
+  if (probe) DestroyWindow(probe);
+  for (const char* options : {"/dlg:0 /tray:0", ""}) {  // the dialog never shows, the box does
+    PROCESS_INFORMATION process = StartProgramFile(
+        copy, std::string(options) + " /on:h \"/write:2006-01-03 12:34:56\" " + Quoted(target.file),
+        0);
+    ASSERT_NE(nullptr, process.hProcess);
+    if (display) {
+      HWND box = WaitForDialog(process);
+      ASSERT_NE(nullptr, box) << "no message box";
+      EXPECT_NE(nullptr, GetDlgItem(box, 0xFFFF)) << "a message box, not the dialog";
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+    EXPECT_EQ(2u, WaitForExit(process)) << display;
+    EXPECT_EQ(0u, Attributes(target.file) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(Ticks(target.old), Ticks(LastWrite(target.file)));
+  }
+}
+
+// Every text of the dialog that the program or its template sets, read back in UTF-16, then a
+// job chosen there: a wildcard typed in UTF-16, and names whose second bytes read as a backslash.
+// Under the system's code page the texts were question marks, and the names went by their
+// short forms, which such a pattern does not match.
+TEST(ForeignLocale, TheDialogReadsRightAndItsJobChangesTheRightFiles) {
+  TempFolder folder;
+  const std::wstring matching[] = {folder.MakeWideEntry(L"予定表\\ソ表.txt", false),
+                                   folder.MakeWideEntry(L"予定表\\日本語\\表.txt", false)};
+  const std::wstring others[] = {folder.MakeWideEntry(L"予定表\\ソ.txt", false),
+                                 folder.MakeWideEntry(L"表.txt", false)};  // beside the target
+  std::wstring target = Widen(folder.Path()) + L"\\予定表";
+  PROCESS_INFORMATION process =
+      StartProgramWide(L"/tray:0 \"" + target + L"\"", Widen(folder.Path()));
+  HWND dialog = WaitForDialog(process);
+  ASSERT_NE(nullptr, dialog);
+  const struct {
+    int id;
+    const wchar_t* text;
+  } texts[] = {
+      {IDC_ATTRIBUTE_FRAME, L"属性"},         {IDC_ARCHIVE, L"ｱｰｶｲﾌﾞ(&A)"},
+      {IDC_HIDDEN, L"隠しﾌｧｲﾙ(&H)"},          {IDC_SYSTEM, L"ｼｽﾃﾑ(&S)"},
+      {IDC_READONLY, L"読み取り専用(&R)"},    {IDC_CREATION_ON, L"作成日時"},
+      {IDC_LASTWRITE_ON, L"更新日時"},        {IDC_LASTACCESS_ON, L"ｱｸｾｽ日時"},
+      {IDC_CREATION_FROM_NOW, L"現"},         {IDC_CREATION_FROM_CREATION, L"作"},
+      {IDC_CREATION_FROM_LASTWRITE, L"更"},   {IDC_RECURSE, L"ﾌｫﾙﾀﾞの中のﾌｧｲﾙにも変更を適用する"},
+      {IDCANCEL, L"ｷｬﾝｾﾙ"},                   {IDC_FILTER_LABEL, L"フィルタ"},
+      {IDC_FILTER_KIND, L"なし"},
+  };
+  for (const auto& t : texts) EXPECT_EQ(t.text, WideTextOf(GetDlgItem(dialog, t.id))) << t.id;
+  HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
+  EXPECT_EQ(L" -------------------------変更するファイル------------------------- ",
+            WideTextOf(list, LB_GETTEXT, 0));
+  EXPECT_EQ(0, lstrcmpiW((target + L"\\").c_str(), WideTextOf(list, LB_GETTEXT, 1).c_str()))
+      << "a folder, shown with its separator";
+  HWND kind = GetDlgItem(dialog, IDC_FILTER_KIND);
+  EXPECT_EQ(L"ワイルドカード", WideTextOf(kind, CB_GETLBTEXT, 1));
+  SendMessageW(kind, CB_SETCURSEL, 1, 0);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_FILTER_KIND, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(kind));
+  SetWindowTextW(GetDlgItem(dialog, IDC_FILTER_PATTERN), L"*表.txt");
+  Click(dialog, IDC_HIDDEN);
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(0u, WaitForExit(process));
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_TRUE(WideAttributes(matching[i]) & FILE_ATTRIBUTE_HIDDEN) << "matching " << i;
+    EXPECT_FALSE(WideAttributes(others[i]) & FILE_ATTRIBUTE_HIDDEN) << "other " << i;
+  }
+}
 
 }  // namespace
