@@ -57,7 +57,7 @@ TEST(JobWindow, RunsTheJobAndEndsTheLoop) {
   EXPECT_EQ(&job.settings, GetPropA(window, PROP_INFO));
   ASSERT_TRUE(RunUntilQuit(20000));
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_TRUE(Attributes(file) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_TRUE(HasAttribute(file, FILE_ATTRIBUTE_HIDDEN));
 }
 
 TEST(JobWindow, AnEmptyJobEndsAtTheFirstTick) {
@@ -92,7 +92,7 @@ TEST(JobWindow, EndsWithoutItsTimerAndWithoutItsWorker) {
     EXPECT_TRUE(KillTimer(window, JOB_WATCH_TIMER));
     ASSERT_TRUE(RunUntilQuit(20000)) << "worker record " << workerRecord;
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(workerRecord, (Attributes(file) & FILE_ATTRIBUTE_HIDDEN) != 0);
+    EXPECT_EQ(workerRecord, HasAttribute(file, FILE_ATTRIBUTE_HIDDEN));
   }
 }
 
@@ -164,7 +164,7 @@ TEST(JobWindow, TrayMenuCancelsTheJob) {
   ASSERT_NE(gRetrieved.end(), menuAt);
   EXPECT_NE(gRetrieved.end(), std::find(menuAt, gRetrieved.end(), static_cast<UINT>(WM_NULL)));
   int changed = 0;
-  for (const std::string& file : files) changed += (Attributes(file) & FILE_ATTRIBUTE_HIDDEN) != 0;
+  for (const std::string& file : files) changed += HasAttribute(file, FILE_ATTRIBUTE_HIDDEN);
   EXPECT_EQ(1, changed);  // the entry being changed was finished; no further one was begun
   CloseHandle(g_recorder.pausedEvent);
 }
@@ -234,7 +234,7 @@ TEST(JobWindow, EndOfSessionFinishesTheCurrentEntryFirst) {
   for (const std::string& file : files) {
     FILETIME creation, access, write;
     ASSERT_TRUE(ReadTimes(file, &creation, &access, &write));
-    bool hidden = (Attributes(file) & FILE_ATTRIBUTE_HIDDEN) != 0;
+    bool hidden = HasAttribute(file, FILE_ATTRIBUTE_HIDDEN);
     bool newTime = Ticks(write) == Ticks(wanted);
     EXPECT_EQ(hidden, newTime) << file << ": every entry is either done or untouched";
     changed += hidden;

@@ -157,7 +157,7 @@ TEST(Program, KilledDuringATimestampJobNoFileLosesAnAttribute) {
     WaitForExit(process);
     int lost = 0, written = 0;
     for (const std::string& file : files) {
-      lost += (Attributes(file) & kept) != kept;
+      lost += !HasAttribute(file, kept);
       written += Ticks(LastWrite(file)) != Ticks(old);
     }
     EXPECT_EQ(0, lost) << "killed after " << delay << " ms, " << written << " files written";
@@ -182,7 +182,7 @@ TEST(Program, AFileInUseGetsItsTimes) {
   EXPECT_EQ(0u, code);
   EXPECT_NE(Ticks(old), Ticks(LastWrite(file)));
   EXPECT_EQ(Ticks(old), Ticks(LastAccess(file)));
-  EXPECT_TRUE(Attributes(file) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_TRUE(HasAttribute(file, FILE_ATTRIBUTE_HIDDEN));
 }
 
 struct DateCase {
@@ -220,7 +220,7 @@ TEST(Program, CreationOptionLeavesTheOtherTimesAlone) {
   // Taking the target apart from shortcuts must not read it either: both times stay.
   EXPECT_EQ(Ticks(old), Ticks(LastWrite(file)));
   EXPECT_EQ(Ticks(old), Ticks(LastAccess(file)));
-  EXPECT_TRUE(Attributes(file) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_TRUE(HasAttribute(file, FILE_ATTRIBUTE_HIDDEN));
 }
 
 TEST(Program, NowMeansTheMomentOfTheRun) {
@@ -248,7 +248,7 @@ TEST(Program, FolderTargetsAreWalkedAndSeveralTargetsAllChange) {
   std::string single = folder.MakeFile("single.txt");
   EXPECT_EQ(0u, RunProgram("/dlg:0 /tray:0 /sub:1 /on:h " + Quoted(tree) + " " + Quoted(single)));
   for (const std::string& path : {tree, folder.Join("tree\\sub"), inner, top, single})
-    EXPECT_TRUE(Attributes(path) & FILE_ATTRIBUTE_HIDDEN) << path;
+    EXPECT_TRUE(HasAttribute(path, FILE_ATTRIBUTE_HIDDEN)) << path;
 }
 
 // Links can be made only from the Linux side: scripts/test builds this tree and names it in
@@ -353,9 +353,9 @@ TEST(Program, TheCaseOfATargetIsKeptWhereItNamesAnotherEntry) {
   EXPECT_EQ(0u, RunProgram("/dlg:0 /tray:0 /on:h " + Quoted(root + "\\Sel.txt") + " " +
                            Quoted(root + "\\Sub")));
   for (const char* name : {"Sel.txt", "Sub", "Sub\\f.txt"})
-    EXPECT_TRUE(Attributes(root + "\\" + name) & FILE_ATTRIBUTE_HIDDEN) << name;
+    EXPECT_TRUE(HasAttribute(root + "\\" + name, FILE_ATTRIBUTE_HIDDEN)) << name;
   for (const char* name : {"sel.txt", "sub", "sub\\f.txt"})
-    EXPECT_FALSE(Attributes(root + "\\" + name) & FILE_ATTRIBUTE_HIDDEN) << name;
+    EXPECT_FALSE(HasAttribute(root + "\\" + name, FILE_ATTRIBUTE_HIDDEN)) << name;
 }
 
 struct DialogSearch {
@@ -413,7 +413,7 @@ TEST(Program, TheDialogsOkRunsTheEditedJob) {
     SetDlgItemTextA(dialog, 1025, "12:34:56");
     Click(dialog, IDOK);
     EXPECT_EQ(0u, WaitForExit(process)) << tray;
-    EXPECT_TRUE(Attributes(target.file) & FILE_ATTRIBUTE_HIDDEN) << tray;
+    EXPECT_TRUE(HasAttribute(target.file, FILE_ATTRIBUTE_HIDDEN)) << tray;
     EXPECT_EQ(Ticks(UtcTime(2006, 1, 3, 11, 34, 56)), Ticks(LastWrite(target.file))) << tray;
     EXPECT_EQ(Ticks(target.old), Ticks(LastAccess(target.file))) << tray;
   }
@@ -446,7 +446,7 @@ TEST(Program, TheDialogsCancelTouchesNothing) {
     if (way == 0) Click(dialog, IDCANCEL);
     else PostMessageA(dialog, WM_CLOSE, 0, 0);
     EXPECT_EQ(0u, WaitForExit(process));
-    EXPECT_FALSE(Attributes(target.file) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_FALSE(HasAttribute(target.file, FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(Ticks(target.old), Ticks(LastWrite(target.file)));
     EXPECT_EQ(Ticks(target.old), Ticks(LastAccess(target.file)));
   }
@@ -524,7 +524,7 @@ TEST(Program, TheTrayIconJobRunsToItsEnd) {
   TempFolder folder;
   std::string file = folder.MakeFile("tray.txt");
   EXPECT_EQ(0u, RunProgram("/dlg:0 /on:h " + Quoted(file)));
-  EXPECT_TRUE(Attributes(file) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_TRUE(HasAttribute(file, FILE_ATTRIBUTE_HIDDEN));
 }
 
 // A job long enough to be stopped: many files, all hidden, to be given the system bit.
@@ -541,9 +541,8 @@ struct LongJob {
   int CountWithSystem() const {
     int changed = 0;
     for (const std::string& file : files) {
-      DWORD attributes = Attributes(file);
-      EXPECT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN) << "attributes lost on " << file;
-      if (attributes & FILE_ATTRIBUTE_SYSTEM) ++changed;
+      EXPECT_TRUE(HasAttribute(file, FILE_ATTRIBUTE_HIDDEN)) << "attributes lost on " << file;
+      changed += HasAttribute(file, FILE_ATTRIBUTE_SYSTEM);
     }
     return changed;
   }

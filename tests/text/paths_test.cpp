@@ -2,7 +2,6 @@
 // double-byte character, and a second byte 0x5C is never a separator.
 #include <gtest/gtest.h>
 
-#include <cstdarg>
 #include <cstring>
 #include <string>
 
@@ -37,15 +36,7 @@ TEST(CopyBounded, CutsBeforeAHalfCharacter) {
   EXPECT_EQ('#', untouched[0]);
 }
 
-int Format(char* buffer, int size, const char* format, ...) {
-  va_list arguments;
-  va_start(arguments, format);
-  int result = FormatBoundedV(buffer, size, format, arguments);
-  va_end(arguments);
-  return result;
-}
-
-TEST(FormatBoundedV, CutsAndReportsOverflow) {
+TEST(FormatBounded, CutsAndReportsOverflow) {
   const struct {
     int size;
     const char* argument;
@@ -63,12 +54,12 @@ TEST(FormatBoundedV, CutsAndReportsOverflow) {
   for (const auto& c : cases) {
     char buffer[16];
     std::memset(buffer, '#', sizeof buffer);
-    EXPECT_EQ(c.result, Format(buffer, c.size, "%s", c.argument)) << c.argument;
+    EXPECT_EQ(c.result, FormatBounded(buffer, c.size, "%s", c.argument)) << c.argument;
     EXPECT_STREQ(c.text, buffer) << c.argument << " size " << c.size;
     EXPECT_EQ('#', buffer[c.size]);
   }
   char buffer[4] = "xy";
-  EXPECT_EQ(-1, Format(buffer, 0, "%s", "abc"));
+  EXPECT_EQ(-1, FormatBounded(buffer, 0, "%s", "abc"));
   EXPECT_STREQ("xy", buffer);
 }
 
