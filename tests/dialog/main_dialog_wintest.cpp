@@ -115,7 +115,8 @@ TEST_F(MainDialogTest, TimestampRowsShowLocalTimesAndRoundTrip) {
   EXPECT_EQ("00:00:00", Text(IDC_LASTACCESS_TIME));
 
   JobSettings collected{};
-  SetDlgItemTextA(dialog_, IDC_LASTACCESS_DATE, "1601-01-01");
+  // (1601-01-01 00:00:00 itself has no UTC instant east of UTC: DateFieldsFollowTheScanRules.)
+  SetDlgItemTextA(dialog_, IDC_LASTACCESS_DATE, "1601-01-02");
   SetDlgItemTextA(dialog_, IDC_LASTACCESS_TIME, "00:00:00");
   ASSERT_TRUE(CollectTimestampRows(dialog_, &collected));
   EXPECT_TRUE(collected.creation.enabled);
@@ -238,6 +239,11 @@ TEST_F(MainDialogTest, EverySubclassedControlIsFirstAndReportsItsDestruction) {
 }
 
 TEST_F(MainDialogTest, DateFieldsFollowTheScanRulesAndTheCalendar) {
+  TIME_ZONE_INFORMATION zone;
+  GetTimeZoneInformation(&zone);
+  // The first moment a file time holds is 1601-01-01 00:00:00 UTC: east of UTC that local time
+  // comes before it and has no file time, which the job could not apply.
+  bool eastOfUtc = zone.Bias < 0;
   Open();
   SetTimestampRowEnabled(dialog_, IDC_CREATION_ON, true);
   const struct {
@@ -254,6 +260,8 @@ TEST_F(MainDialogTest, DateFieldsFollowTheScanRulesAndTheCalendar) {
       {"2006-01", "00:00:00", false, {}},
       {"2006-02-30", "00:00:00", false, {}},
       {"1600-01-01", "00:00:00", false, {}},  // the lowest year the fields show
+      {"1601-01-01", "00:00:00", !eastOfUtc, LocalValue(1601, 1, 1, 0, 0, 0)},
+      {"1601-01-01", "23:59:59", true, LocalValue(1601, 1, 1, 23, 59, 59)},
       {"2006-04-31", "00:00:00", false, {}},
       {"2006-13-01", "00:00:00", false, {}},
       {"2006-01-02", "24:00:00", false, {}},
