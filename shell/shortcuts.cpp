@@ -17,7 +17,7 @@ IShellLinkA* ShellLinkCreate() {
 
 static bool LoadShortcutFile(IShellLinkA* link, const char* path) {
   WCHAR widePath[MAX_PATH + 1];
-  if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH + 1) == 0) return false;
+  if (!WideFromPath(path, widePath, MAX_PATH + 1)) return false;
   ComHolder<IPersistFile> file;
   if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Out()))))
     return false;
@@ -28,12 +28,9 @@ static bool LoadShortcutFile(IShellLinkA* link, const char* path) {
 // without one is asked for its path. (Wine keeps that path in the code page's best fit: a
 // shortcut to "é.txt" answers "e.txt".)
 static bool ReadWideTarget(IShellLinkA* link, WCHAR* target, int units) {
-  LPITEMIDLIST items = nullptr;
-  if (link->GetIDList(&items) == S_OK && items) {
-    bool found = SHGetPathFromIDListW(items, target) != FALSE;
-    CoTaskMemFree(items);
-    return found;
-  }
+  ItemListHolder items;
+  if (link->GetIDList(items.Out()) == S_OK && items.Get())
+    return SHGetPathFromIDListW(items.Get(), target) != FALSE;
   ComHolder<IShellLinkW> wideLink;
   if (FAILED(link->QueryInterface(IID_IShellLinkW, reinterpret_cast<void**>(wideLink.Out()))))
     return false;
@@ -76,19 +73,15 @@ bool ResolveShortcutOrPath(char* result, const char* path, int size) {
 bool CanonicalizePath(char* result, const char* path, int size) {
   if (size <= 0) return false;
   result[0] = 0;
-  ComHolder<IMalloc> allocator;
-  if (FAILED(SHGetMalloc(allocator.Out()))) return false;
-  ComHolder<IShellFolder> desktop;
-  if (FAILED(SHGetDesktopFolder(desktop.Out()))) return false;
   WCHAR widePath[MAX_PATH];
   int wideSize = size < MAX_PATH ? size : MAX_PATH;
-  if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, wideSize) == 0) return false;
+  if (!WideFromPath(path, widePath, wideSize)) return false;
+  ComHolder<IShellFolder> desktop;
+  if (FAILED(SHGetDesktopFolder(desktop.Out()))) return false;
   ULONG eaten = 0;
-  LPITEMIDLIST items = nullptr;
-  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, widePath, &eaten, &items, nullptr)))
+  ItemListHolder items;
+  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, widePath, &eaten, items.Out(), nullptr)))
     return false;
   WCHAR converted[MAX_PATH + 1] = {};
-  BOOL ok = SHGetPathFromIDListW(items, converted);
-  allocator->Free(items);
-  return ok && PathFromWide(converted, result, size);
+  return SHGetPathFromIDListW(items.Get(), converted) && PathFromWide(converted, result, size);
 }

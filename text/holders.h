@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <objbase.h>
+#include <shtypes.h>
 
 #include <utility>
 
@@ -97,4 +98,26 @@ class ComHolder {
 
  private:
   T* pointer_ = nullptr;
+};
+
+// An item identifier list handed out by the shell, freed with the task allocator, which is the
+// shell's own.
+class ItemListHolder {
+ public:
+  ItemListHolder() = default;
+  ~ItemListHolder() { Reset(); }
+  ItemListHolder(const ItemListHolder&) = delete;
+  ItemListHolder& operator=(const ItemListHolder&) = delete;
+  LPITEMIDLIST Get() const { return items_; }
+  LPITEMIDLIST* Out() {
+    Reset();
+    return &items_;
+  }
+  void Reset() {
+    CoTaskMemFree(items_);
+    items_ = nullptr;
+  }
+
+ private:
+  LPITEMIDLIST items_ = nullptr;
 };
