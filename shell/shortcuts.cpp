@@ -73,9 +73,9 @@ bool ResolveShortcutOrPath(char* result, const char* path, int size) {
 bool CanonicalizePath(char* result, const char* path, int size) {
   if (size <= 0) return false;
   result[0] = 0;
-  WCHAR widePath[MAX_PATH];
-  int wideSize = size < MAX_PATH ? size : MAX_PATH;
-  if (!WideFromPath(path, widePath, wideSize)) return false;
+  // Made absolute first: the desktop folder would take a relative name for one of its own.
+  WCHAR widePath[MAX_PATH + 1];
+  if (!WideFullPath(path, widePath, MAX_PATH + 1)) return false;
   ComHolder<IShellFolder> desktop;
   if (FAILED(SHGetDesktopFolder(desktop.Out()))) return false;
   ULONG eaten = 0;

@@ -2,6 +2,8 @@
 // the tray icon and its cancel command, and the exit code.
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -35,21 +37,22 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // Starts a program (suspended when asked); the caller waits for it.
 PROCESS_INFORMATION StartProgramFile(const std::string& program, const std::string& arguments,
-                                     DWORD flags) {
+                                     DWORD flags, const char* workingFolder = nullptr) {
   std::string commandLine = Quoted(program) + " " + arguments;
   std::vector<char> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back(0);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
-                      &startup, &process))
+  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                      workingFolder, &startup, &process))
     ADD_FAILURE() << "cannot start " << commandLine;
   return process;
 }
 
-PROCESS_INFORMATION StartProgram(const std::string& arguments) {
-  return StartProgramFile(ProgramPath(), arguments, 0);
+PROCESS_INFORMATION StartProgram(const std::string& arguments,
+                                 const char* workingFolder = nullptr) {
+  return StartProgramFile(ProgramPath(), arguments, 0, workingFolder);
 }
 
 DWORD WaitForExit(PROCESS_INFORMATION& process, DWORD timeout = 60000) {
@@ -449,6 +452,36 @@ TEST(Program, TheDialogsCancelTouchesNothing) {
     EXPECT_FALSE(HasAttribute(target.file, FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(Ticks(target.old), Ticks(LastWrite(target.file)));
     EXPECT_EQ(Ticks(target.old), Ticks(LastAccess(target.file)));
+  }
+}
+
+// A relative name is the working folder's entry, in the dialog too, where the shell would parse
+// it from the desktop folder: the desktop's file of that name is never the one changed.
+TEST(Program, ARelativeTargetIsTheWorkingFoldersEntry) {
+  char desktop[MAX_PATH + 1] = "";
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE));
+  for (bool dialog : {false, true}) {
+    TempFolder folder;
+    const std::string name = "mvt-relative-" + std::to_string(GetCurrentProcessId()) + ".txt";
+    std::string wanted = folder.MakeFile(name);
+    std::string decoy = std::string(desktop) + "\\" + name;
+    HandleHolder made(CreateFileA(decoy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(made.Valid()) << decoy;
+    made.Reset();
+    PROCESS_INFORMATION process =
+        StartProgram(std::string(dialog ? "" : "/dlg:0 ") + "/tray:0 /on:h " + name,
+                     folder.Path().c_str());
+    if (dialog) {
+      HWND window = WaitForDialog(process);
+      ASSERT_NE(nullptr, window);
+      Click(window, IDOK);
+    }
+    EXPECT_EQ(0u, WaitForExit(process));
+    EXPECT_TRUE(HasAttribute(wanted, FILE_ATTRIBUTE_HIDDEN)) << "dialog " << dialog;
+    EXPECT_FALSE(HasAttribute(decoy, FILE_ATTRIBUTE_HIDDEN)) << "dialog " << dialog;
+    SetAttributes(decoy, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(decoy.c_str());
   }
 }
 

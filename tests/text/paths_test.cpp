@@ -155,4 +155,28 @@ TEST(HasShortcutExtension, OnlyTheLastExtensionOfTheNameCounts) {
   for (const auto& c : cases) EXPECT_EQ(c.shortcut, HasShortcutExtension(c.path)) << c.path;
 }
 
+// The rule is the platform's, as GetFullPathNameW applies it under Wine (measured) and as
+// Windows documents its path normalisation; device names are refused in all the forms listed.
+TEST(PlatformRewritesPath, NamesTheDotsSpacesAndDevicesThePlatformDrops) {
+  const struct {
+    const char* path;
+    bool rewritten;
+  } cases[] = {
+      {"c:\\dir\\x.txt", false},    {"c:\\dir\\x.", true},        {"c:\\dir\\x ", true},
+      {"x. .", true},                 {"c:\\dir.\\x", true},        {"c:/dir./x", true},
+      {"c:\\dir \\x", false},        {"c:\\dir\\x \\", false},     {"c:\\dir\\...", true},
+      {"c:\\dir\\.", false},         {"c:\\dir\\..", false},        {"..\\x", false},
+      {"c:\\dir\\nul", true},        {"c:\\dir\\NUL.txt", true},    {"c:\\dir\\com1 .log", true},
+      {"c:\\dir\\lpt9", true},       {"c:\\dir\\aux:", true},       {"c:\\dir\\CONIN$", true},
+      {"c:nul", true},                {"nul", true},                  {"c:\\nul\\x", false},
+      {"c:\\dir\\null", false},      {"c:\\dir\\com10", false},     {"c:\\dir\\auxiliary.txt", false},
+      {"c:", false},                  {"c:\\", false},                {"", false},
+      {"\\\\?\\c:\\dir\\x.", false}, {"\\\\.\\nul", false},
+      {"c:\\dir\\\x95\x5c", false},   // that 0x5C ends a character: the name is the whole segment
+      {"c:\\dir\\\x95\x5c.", true},
+      {"c:\\dir\\a\x81\x40", false},  // the ideographic space stays
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.rewritten, PlatformRewritesPath(c.path)) << c.path;
+}
+
 }  // namespace
