@@ -13,6 +13,7 @@
 #include "text/bounded.h"
 #include "text/chars.h"
 #include "text/file_queries.h"
+#include "text/holders.h"
 #include "text/paths.h"
 
 namespace {
@@ -44,6 +45,8 @@ void FoldIntoSummary(JobSettings* record, const WIN32_FIND_DATAA& found) {
 }
 
 void ReadTarget(JobSettings* record, const char* argument) {
+  // The lookups see the system folder itself also in the 32-bit program on 64-bit Windows.
+  FileSystemRedirectionOff redirection;
   // A longer argument would be cut into some other path that may exist.
   if (std::strlen(argument) > MAX_PATH_BYTES) {
     if (PathExists(argument)) Trace("! %s\r\n => %.900s\r\n", "パスが長すぎるため対象にしません。", argument);

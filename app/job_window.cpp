@@ -263,8 +263,12 @@ void StopWorker(WorkerThread* worker) {
 
 DWORD WINAPI WorkerMain(LPVOID parameter) {
   WorkerThread* worker = static_cast<WorkerThread*>(parameter);
-  // A worker stopped before it was resumed touches nothing.
-  if (!worker->settings->cancelRequested.load()) RunJob(worker->settings);
+  if (!worker->settings->cancelRequested.load()) {
+    // The 32-bit program on 64-bit Windows changes the system folder the user named, not the
+    // 32-bit stand-in; the job loads no library.
+    FileSystemRedirectionOff redirection;
+    RunJob(worker->settings);
+  }
   worker->done.store(true);
   if (worker->window) PostMessageA(worker->window, WM_JOB_WORKEREND, 0, 0);
   return 0;

@@ -14,6 +14,7 @@
 #include "text/bounded.h"
 #include "text/chars.h"
 #include "text/file_queries.h"
+#include "text/holders.h"
 #include "text/paths.h"
 #include "text/wide_names.h"
 
@@ -82,6 +83,7 @@ void OnContextMenu(HWND dialog, HWND listBox) {
 }  // namespace
 
 void FillFileList(HWND listBox, const TargetList* targets) {
+  FileSystemRedirectionOff redirection;
   SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FILE_LIST_HEADER));
   if (targets == nullptr) return;
   for (const StringListNode* node = targets->first; node; node = node->next) {
@@ -91,6 +93,7 @@ void FillFileList(HWND listBox, const TargetList* targets) {
 }
 
 int AddFileListEntry(HWND listBox, const char* path) {
+  FileSystemRedirectionOff redirection;
   char shown[PATH_BUFFER_SIZE];
   if (!CanonicalizePath(shown, path, sizeof shown)) return -1;
   char entry[PATH_BUFFER_SIZE];
@@ -107,6 +110,7 @@ int AddFileListEntry(HWND listBox, const char* path) {
 }
 
 void CollectFileList(HWND listBox, TargetList* targets) {
+  FileSystemRedirectionOff redirection;
   int count = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
   for (int index = 1; index < count; ++index) {
     if (SendMessageA(listBox, LB_GETTEXTLEN, index, 0) >= kEntryTextSize) continue;
@@ -154,6 +158,7 @@ void DeleteSelectedEntries(HWND dialog) {
 
 void AddDroppedFiles(HWND listBox, HDROP drop) {
   RedrawPause pause(listBox);
+  FileSystemRedirectionOff redirection;
   UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT index = 0; index < count; ++index) {
     // A name longer than the buffer would arrive cut and might name some other file. Wide, so

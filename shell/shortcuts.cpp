@@ -39,11 +39,17 @@ static bool ReadWideTarget(IShellLinkA* link, WCHAR* target, int units) {
 }
 
 static bool ReadShortcutTarget(char* target, const char* path, int size) {
-  ComHolder<IShellLinkA> link(ShellLinkCreate());
-  if (!link || !LoadShortcutFile(link.Get(), path)) return false;
   WCHAR wideTarget[MAX_PATH + 1] = L"";
-  return ReadWideTarget(link.Get(), wideTarget, MAX_PATH + 1) &&
-         PathFromWide(wideTarget, target, size);
+  {
+    // COM loads the shell's libraries, which the 32-bit program finds only where the system
+    // redirects it to; the caller's file calls see the system folder itself.
+    FileSystemRedirectionOn redirection;
+    ComHolder<IShellLinkA> link(ShellLinkCreate());
+    if (!link || !LoadShortcutFile(link.Get(), path) ||
+        !ReadWideTarget(link.Get(), wideTarget, MAX_PATH + 1))
+      return false;
+  }
+  return PathFromWide(wideTarget, target, size);
 }
 
 bool ResolveShortcut(char* target, const char* path, int size) {
@@ -70,18 +76,29 @@ bool ResolveShortcutOrPath(char* result, const char* path, int size) {
   return false;
 }
 
+// The path as the desktop folder parses it and writes it back.
+static bool ParseWithShell(WCHAR* path, WCHAR* parsed) {
+  FileSystemRedirectionOn redirection;  // the shell loads libraries
+  ComHolder<IShellFolder> desktop;
+  if (FAILED(SHGetDesktopFolder(desktop.Out()))) return false;
+  ULONG eaten = 0;
+  ItemListHolder items;
+  return SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, path, &eaten, items.Out(),
+                                             nullptr)) &&
+         SHGetPathFromIDListW(items.Get(), parsed);
+}
+
 bool CanonicalizePath(char* result, const char* path, int size) {
   if (size <= 0) return false;
   result[0] = 0;
   // Made absolute first: the desktop folder would take a relative name for one of its own.
   WCHAR widePath[MAX_PATH + 1];
   if (!WideFullPath(path, widePath, MAX_PATH + 1)) return false;
-  ComHolder<IShellFolder> desktop;
-  if (FAILED(SHGetDesktopFolder(desktop.Out()))) return false;
-  ULONG eaten = 0;
-  ItemListHolder items;
-  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, widePath, &eaten, items.Out(), nullptr)))
-    return false;
   WCHAR converted[MAX_PATH + 1] = {};
-  return SHGetPathFromIDListW(items.Get(), converted) && PathFromWide(converted, result, size);
+  if (ParseWithShell(widePath, converted)) return PathFromWide(converted, result, size);
+  // The shell sees the 32-bit program's view of the system folder (it loads libraries): an entry
+  // that only the system folder itself holds is written in the platform's long form instead.
+  if (!FileSystemRedirectionOff::InEffect()) return false;
+  DWORD units = GetLongPathNameW(widePath, converted, MAX_PATH + 1);
+  return units > 0 && units <= MAX_PATH && PathFromWide(converted, result, size);
 }

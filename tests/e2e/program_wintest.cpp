@@ -14,6 +14,7 @@
 #include "app/job_window.h"
 #include "dialog/dialog_ids.h"
 #include "support/hostile_tree.h"
+#include "support/system_folders.h"
 #include "support/temp_folder.h"
 #include "tests/about/planted_meter.h"
 #include "text/holders.h"
@@ -482,6 +483,38 @@ TEST(Program, ARelativeTargetIsTheWorkingFoldersEntry) {
     EXPECT_FALSE(HasAttribute(decoy, FILE_ATTRIBUTE_HIDDEN)) << "dialog " << dialog;
     SetAttributes(decoy, FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(decoy.c_str());
+  }
+}
+
+// The 32-bit program on 64-bit Windows: the system redirects its file calls from System32 to the
+// 32-bit stand-in SysWOW64. A file named there and a folder walked there are System32's own,
+// whether the job runs at once or from the dialog; the stand-in is never touched.
+TEST(Program, OnWow64TheSystemFolderNamedIsTheOneChanged) {
+  if (!RunsAsWow64()) GTEST_SKIP() << "not a 32-bit program on 64-bit Windows (no redirection)";
+  for (bool dialog : {false, true}) {
+    SystemFolders folders;
+    const std::string file = SystemFolders::Unique("file.txt"), dir = SystemFolders::Unique("dir");
+    const std::string real = folders.real + "\\", standIn = folders.standIn + "\\";
+    ASSERT_TRUE(folders.MakeFile(real + file));
+    ASSERT_TRUE(folders.MakeFolder(real + dir) && folders.MakeFile(real + dir + "\\in.txt"));
+    ASSERT_TRUE(folders.MakeFolder(standIn + dir) && folders.MakeFile(standIn + dir + "\\in.txt"));
+    std::string targets =
+        Quoted(folders.named + "\\" + file) + " " + Quoted(folders.named + "\\" + dir);
+    if (dialog) {
+      PROCESS_INFORMATION process = StartProgram("/tray:0 /on:h " + targets);
+      HWND window = WaitForDialog(process);
+      ASSERT_NE(nullptr, window);
+      EXPECT_EQ(3, SendDlgItemMessageA(window, IDC_FILE_LIST, LB_GETCOUNT, 0, 0))
+          << "the header and both targets";
+      Click(window, IDOK);
+      EXPECT_EQ(0u, WaitForExit(process));
+    } else {
+      EXPECT_EQ(0u, RunProgram("/dlg:0 /tray:0 /on:h " + targets));
+    }
+    for (const std::string& path : {real + file, real + dir, real + dir + "\\in.txt"})
+      EXPECT_TRUE(HasAttribute(path, FILE_ATTRIBUTE_HIDDEN)) << path << " dialog " << dialog;
+    for (const std::string& path : {standIn + dir, standIn + dir + "\\in.txt"})
+      EXPECT_FALSE(HasAttribute(path, FILE_ATTRIBUTE_HIDDEN)) << path << " dialog " << dialog;
   }
 }
 
