@@ -7,11 +7,13 @@
 
 #include "app/command_line.h"
 #include "app/local_time.h"
+#include "app/target_paths.h"
 #include "text/trace.h"
 #include "shell/shortcuts.h"
 #include "text/bounded.h"
 #include "text/chars.h"
 #include "text/file_queries.h"
+#include "text/holders.h"
 #include "text/paths.h"
 
 namespace {
@@ -43,21 +45,27 @@ void FoldIntoSummary(JobSettings* record, const WIN32_FIND_DATAA& found) {
 }
 
 void ReadTarget(JobSettings* record, const char* argument) {
+  // The lookups see the system folder itself also in the 32-bit program on 64-bit Windows.
+  FileSystemRedirectionOff redirection;
   // A longer argument would be cut into some other path that may exist.
   if (std::strlen(argument) > MAX_PATH_BYTES) {
     if (PathExists(argument)) Trace("! %s\r\n => %.900s\r\n", "パスが長すぎるため対象にしません。", argument);
     return;
   }
-  if (!PathExists(argument)) return;
+  // A name the platform rewrites is refused (with its trace line) whatever it would find: "x."
+  // finds "x".
+  if (!PlatformRewritesPath(argument) && !PathExists(argument)) return;
+  char target[PATH_BUFFER_SIZE];
+  if (!TargetPathOf(argument, target, sizeof target)) return;
   // Finding out whether the file is a shortcut reads it, which moves its last-access time; an
   // argument that stands for itself is therefore looked up before that.
   WIN32_FIND_DATAA own;
-  bool ownFound = FindEntry(argument, &own);
+  bool ownFound = FindEntry(target, &own);
   char resolved[PATH_BUFFER_SIZE];
-  if (!ResolveShortcutOrPath(resolved, argument, sizeof resolved)) return;
+  if (!ResolveShortcutOrPath(resolved, target, sizeof resolved)) return;
   // Folded the same way as the resolved path, so that only ASCII letters are compared loosely.
   char folded[PATH_BUFFER_SIZE];
-  CopyBounded(sizeof folded, argument, folded);
+  CopyBounded(sizeof folded, target, folded);
   FoldCaseOfSameEntry(folded);
   WIN32_FIND_DATAA found;
   if (StringEquals(resolved, folded)) {

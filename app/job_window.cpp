@@ -42,9 +42,13 @@ void JoinWorker(WorkerThread* worker) {
 }
 
 // Asks the worker to stop and waits until it has finished its current entry; the record stays.
+// A worker that was never resumed is let go now, and finds the job cancelled before it began.
 void FinishWorker(WorkerThread* worker) {
   if (worker == nullptr) return;
   if (worker->settings) worker->settings->cancelRequested.store(true);
+  if (worker->thread && !worker->started &&
+      ResumeThread(worker->thread) == static_cast<DWORD>(-1))
+    TerminateThread(worker->thread, 0);  // it never ran a line, so it holds nothing
   JoinWorker(worker);
 }
 
@@ -70,18 +74,19 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTA* creation) {
     if (tray) SetPropA(window, PROP_WAITICON, tray);
   }
   WorkerThread* worker = StartWorker(settings, WorkerMain);
-  if (worker == nullptr) Trace("! %s\r\n", "メモリが足りないため、作業を始められませんでした。");
+  if (worker == nullptr) {
+    Trace("! %s\r\n", "メモリが足りないため、作業を始められませんでした。");
+    return -1;  // no window: the job cannot start
+  }
   SetPropA(window, PROP_THREAD, worker);
+  if (worker->thread == nullptr) {
+    Trace("! %s\r\n", "作業スレッドを作成できませんでした。");
+    return -1;
+  }
   // The timer watches the worker; the worker also says when it is done, so that a timer that
   // cannot be started never leaves the program running for good.
   if (!SetTimer(window, JOB_WATCH_TIMER, 0, WatchTimerProc))
     Trace("! %s\r\n", "監視タイマーを開始できませんでした。");
-  if (worker && worker->thread) {
-    worker->window = window;
-    ResumeThread(worker->thread);
-  } else {
-    PostMessageA(window, WM_JOB_WORKEREND, 0, 0);
-  }
   return 0;
 }
 
@@ -96,7 +101,10 @@ LRESULT OnWorkerEnd(HWND window) {
 LRESULT OnDestroy(HWND window) {
   KillTimer(window, JOB_WATCH_TIMER);
   JobSettings* settings = static_cast<JobSettings*>(RemovePropA(window, PROP_INFO));
-  StopWorker(static_cast<WorkerThread*>(RemovePropA(window, PROP_THREAD)));
+  WorkerThread* worker = static_cast<WorkerThread*>(RemovePropA(window, PROP_THREAD));
+  // Only a job that ran ends a message loop; a window that failed to come about ends nothing.
+  bool started = worker && worker->started;
+  StopWorker(worker);
   if (settings && settings->showTrayIcon) {
     TrayIcon* tray = static_cast<TrayIcon*>(RemovePropA(window, PROP_WAITICON));
     if (tray) {
@@ -105,7 +113,7 @@ LRESULT OnDestroy(HWND window) {
       std::free(tray);
     }
   }
-  PostQuitMessage(0);
+  if (started) PostQuitMessage(0);
   return 0;
 }
 
@@ -194,6 +202,12 @@ HWND CreateJobWindow(HINSTANCE instance, JobSettings* settings) {
   HWND window = CreateWindowExA(0, JOB_WINDOW_CLASS, JOB_WINDOW_CLASS, WS_POPUP | WS_MINIMIZE,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                 nullptr, nullptr, instance, settings);
+  if (window == nullptr) Trace("! %s\r\n", "ジョブウィンドウを作成できませんでした。");
+  if (window && !ResumeWorker(WorkerOf(window), window)) {
+    Trace("! %s\r\n", "作業スレッドを開始できませんでした。");
+    DestroyWindow(window);
+    window = nullptr;
+  }
   if (window == nullptr) UnregisterWindowClass(instance, JOB_WINDOW_CLASS);
   return window;
 }
@@ -234,6 +248,14 @@ WorkerThread* StartWorker(JobSettings* settings, LPTHREAD_START_ROUTINE threadFu
   return worker;
 }
 
+bool ResumeWorker(WorkerThread* worker, HWND window) {
+  if (worker == nullptr || worker->thread == nullptr) return false;
+  worker->window = window;
+  if (ResumeThread(worker->thread) == static_cast<DWORD>(-1)) return false;
+  worker->started = true;
+  return true;
+}
+
 void StopWorker(WorkerThread* worker) {
   FinishWorker(worker);
   std::free(worker);
@@ -241,7 +263,12 @@ void StopWorker(WorkerThread* worker) {
 
 DWORD WINAPI WorkerMain(LPVOID parameter) {
   WorkerThread* worker = static_cast<WorkerThread*>(parameter);
-  RunJob(worker->settings);
+  if (!worker->settings->cancelRequested.load()) {
+    // The 32-bit program on 64-bit Windows changes the system folder the user named, not the
+    // 32-bit stand-in; the job loads no library.
+    FileSystemRedirectionOff redirection;
+    RunJob(worker->settings);
+  }
   worker->done.store(true);
   if (worker->window) PostMessageA(worker->window, WM_JOB_WORKEREND, 0, 0);
   return 0;

@@ -27,9 +27,10 @@ extern const char PROP_THREAD[];
 extern const char PROP_WAITICON[];
 
 struct WorkerThread {
-  HANDLE thread;  // null when there is none
+  HANDLE thread;  // null when there is none; made suspended
   JobSettings* settings;
   HWND window;              // told when the job is done; null: nobody
+  bool started;             // resumed, once the job window exists
   std::atomic<bool> done;   // set by the worker just before it tells the window
 };
 
@@ -45,12 +46,19 @@ bool RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC proc
 // Unregisters a class made by RegisterWindowClass and destroys its icons; false while a window
 // of the class exists, or when there is no such class.
 bool UnregisterWindowClass(HINSTANCE instance, const char* className);
-// Registers the class and creates the job window for the record; null when it cannot be created
-// (the class is then unregistered again). After the message loop the main flow unregisters it.
+// Registers the class, creates the job window for the record and starts its worker; null, with
+// no file touched, when either cannot be had (the class is then unregistered again). The worker
+// starts only once the window exists: creation can still fail after the window's WM_CREATE
+// (measured under Wine without a usable display). After the message loop the main flow
+// unregisters the class.
 HWND CreateJobWindow(HINSTANCE instance, JobSettings* settings);
 LRESULT CALLBACK JobWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The worker's record and its thread, made suspended: nothing runs until ResumeWorker.
 WorkerThread* StartWorker(JobSettings* settings, LPTHREAD_START_ROUTINE threadFunction);
+bool ResumeWorker(WorkerThread* worker, HWND window);
+// Asks the worker to stop, waits for it and frees its record; a worker never resumed runs only
+// to see that it was stopped.
 void StopWorker(WorkerThread* worker);
 DWORD WINAPI WorkerMain(LPVOID worker);
 

@@ -40,7 +40,7 @@ int RunApplication(HINSTANCE instance, int count, char** vector) {
       RunMessageLoop();
       UnregisterWindowClass(instance, JOB_WINDOW_CLASS);
     } else {
-      Trace("! %s\r\n", "ジョブウィンドウを作成できなかったため、何も変更しませんでした。");
+      Trace("! %s\r\n", "作業を始められなかったため、何も変更しませんでした。");
       // A job that could not run at all must not look like success to a script or scheduler.
       exitCode = EXIT_JOB_NOT_STARTED;
     }

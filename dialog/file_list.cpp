@@ -5,13 +5,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/target_paths.h"
 #include "controls/window_helpers.h"
 #include "dialog/dialog_ids.h"
 #include "dialog/resource_ids.h"
 #include "shell/shortcuts.h"
 #include "text/allocation.h"
 #include "text/bounded.h"
+#include "text/chars.h"
 #include "text/file_queries.h"
+#include "text/holders.h"
 #include "text/paths.h"
 #include "text/wide_names.h"
 
@@ -50,6 +53,26 @@ LRESULT OnKeyDown(HWND dialog, const DragListNotify* notify) {
   return ReflectNotify(&notify->header);
 }
 
+// The entry already listed for the same file, or LB_ERR. The list box's own search ignores letter
+// case, but in a case-sensitive folder "Sel.txt" and "sel.txt" are two files, both wanted: an
+// entry that differs only in case counts only where both name one entry.
+LRESULT FindListedEntry(HWND listBox, const char* entry) {
+  LRESULT first = SendMessageA(listBox, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                               reinterpret_cast<LPARAM>(entry));
+  for (LRESULT found = first; found != LB_ERR;) {
+    char text[kEntryTextSize] = "";
+    if (SendMessageA(listBox, LB_GETTEXTLEN, found, 0) < kEntryTextSize) {
+      SendMessageA(listBox, LB_GETTEXT, found, reinterpret_cast<LPARAM>(text));
+      if (StringEquals(text, entry) || NameSameEntry(text, entry)) return found;
+    }
+    // The search goes on after the entry found and comes round to it again at the end.
+    found = SendMessageA(listBox, LB_FINDSTRINGEXACT, static_cast<WPARAM>(found),
+                         reinterpret_cast<LPARAM>(entry));
+    if (found == first) break;
+  }
+  return LB_ERR;
+}
+
 void OnContextMenu(HWND dialog, HWND listBox) {
   int count = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
   int selected = static_cast<int>(SendMessageA(listBox, LB_GETSELCOUNT, 0, 0));
@@ -60,6 +83,7 @@ void OnContextMenu(HWND dialog, HWND listBox) {
 }  // namespace
 
 void FillFileList(HWND listBox, const TargetList* targets) {
+  FileSystemRedirectionOff redirection;
   SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FILE_LIST_HEADER));
   if (targets == nullptr) return;
   for (const StringListNode* node = targets->first; node; node = node->next) {
@@ -69,6 +93,7 @@ void FillFileList(HWND listBox, const TargetList* targets) {
 }
 
 int AddFileListEntry(HWND listBox, const char* path) {
+  FileSystemRedirectionOff redirection;
   char shown[PATH_BUFFER_SIZE];
   if (!CanonicalizePath(shown, path, sizeof shown)) return -1;
   char entry[PATH_BUFFER_SIZE];
@@ -78,14 +103,14 @@ int AddFileListEntry(HWND listBox, const char* path) {
   char withSeparator[PATH_BUFFER_SIZE];
   if (IsDirectory(shown) && PathJoin(sizeof withSeparator, withSeparator, shown, ""))
     CopyBounded(sizeof entry, withSeparator, entry);
-  LRESULT found = SendMessageA(listBox, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                               reinterpret_cast<LPARAM>(entry));
+  LRESULT found = FindListedEntry(listBox, entry);
   if (found != LB_ERR) return static_cast<int>(found);
   return static_cast<int>(
       SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry)));
 }
 
 void CollectFileList(HWND listBox, TargetList* targets) {
+  FileSystemRedirectionOff redirection;
   int count = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
   for (int index = 1; index < count; ++index) {
     if (SendMessageA(listBox, LB_GETTEXTLEN, index, 0) >= kEntryTextSize) continue;
@@ -133,6 +158,7 @@ void DeleteSelectedEntries(HWND dialog) {
 
 void AddDroppedFiles(HWND listBox, HDROP drop) {
   RedrawPause pause(listBox);
+  FileSystemRedirectionOff redirection;
   UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT index = 0; index < count; ++index) {
     // A name longer than the buffer would arrive cut and might name some other file. Wide, so
@@ -142,9 +168,11 @@ void AddDroppedFiles(HWND listBox, HDROP drop) {
     DragQueryFileW(drop, index, wideName, kDroppedNameUnits);
     char name[PATH_BUFFER_SIZE];
     if (!PathFromWide(wideName, name, sizeof name)) continue;
-    if (!PathExists(name)) continue;
+    // A name that ends in a dot (possible on other systems' disks) would name another file.
+    char target[PATH_BUFFER_SIZE];
+    if (!TargetPathOf(name, target, sizeof target) || !PathExists(target)) continue;
     char resolved[PATH_BUFFER_SIZE];
-    if (!ResolveShortcutOrPath(resolved, name, sizeof resolved)) continue;
+    if (!ResolveShortcutOrPath(resolved, target, sizeof resolved)) continue;
     AddFileListEntry(listBox, resolved);
   }
   DragFinish(drop);

@@ -228,6 +228,9 @@ INT_PTR OnInitDialog(HWND dialog, JobSettings* record) {
   LoadTimestampRows(dialog, record);
   CheckDlgButton(dialog, IDC_RECURSE, record->recurse ? BST_CHECKED : BST_UNCHECKED);
   SetDlgItemTextA(dialog, IDC_FILTER_PATTERN, "");
+  // No more than the record holds, so that OK never cuts the pattern into another one. The
+  // limit counts characters; OnFilterPattern keeps double-byte text within the bytes too.
+  SendDlgItemMessageA(dialog, IDC_FILTER_PATTERN, EM_LIMITTEXT, FILTER_PATTERN_SIZE - 1, 0);
   FillFilterKinds(dialog, record->filterKind);
   // Both stay disabled until the kind or the pattern changes, whatever kind the record holds.
   EnableDialogItem(dialog, IDC_FILTER_PATTERN, false);

@@ -6,6 +6,8 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <cstring>
+
 #include "about/about_dialog.h"
 #include "about/support_site.h"
 
@@ -16,6 +18,7 @@
 #include "dialog/resource_ids.h"
 #include "dialog/timestamp_rows.h"
 #include "shell/program_shortcut.h"
+#include "text/bounded.h"
 
 namespace {
 
@@ -169,8 +172,23 @@ INT_PTR OnFilterKind(HWND dialog, int, int notification) {
   return TRUE;
 }
 
+// The field's limit counts characters, and a double-byte one takes two of the record's bytes: a
+// longer text is cut back at a character boundary where the user sees it, not on OK.
+void KeepPatternWithinRecord(HWND dialog) {
+  HWND field = GetDlgItem(dialog, IDC_FILTER_PATTERN);
+  char text[2 * FILTER_PATTERN_SIZE];
+  GetWindowTextA(field, text, sizeof text);
+  if (std::strlen(text) < FILTER_PATTERN_SIZE) return;
+  char kept[FILTER_PATTERN_SIZE];
+  CopyBounded(sizeof kept, text, kept);
+  SetWindowTextA(field, kept);
+  LPARAM end = static_cast<LPARAM>(std::strlen(kept));
+  SendMessageA(field, EM_SETSEL, static_cast<WPARAM>(end), end);
+}
+
 INT_PTR OnFilterPattern(HWND dialog, int, int notification) {
   if (notification != EN_CHANGE) return FALSE;
+  KeepPatternWithinRecord(dialog);
   EnableDialogItem(dialog, IDC_FILTER_LABEL,
                    GetDialogItemTextLength(dialog, IDC_FILTER_PATTERN) > 0);
   return TRUE;

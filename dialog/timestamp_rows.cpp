@@ -170,13 +170,19 @@ bool CollectTimestampRows(HWND dialog, JobSettings* record) {
     FILETIME time;
     if (ParseDateTimeFields(dialog, row.dateId, row.timeId, &parts) &&
         SystemTimeToFileTime(&parts, &time)) {
-      entry.time = ToFileTimeValue(time);
       const TimeSource* source = SourceOf(dialog, row.dateId);
       if (ReadsAsSource(source, time)) {
+        entry.time = ToFileTimeValue(time);
         entry.exact = true;
         entry.utc = ToFileTimeValue(source->utc);
+        continue;
       }
-      continue;
+      // A local time with no UTC instant (1601-01-01 00:00:00 east of UTC) could not be applied.
+      FILETIME utc;
+      if (LocalToUtcFileTime(time, &utc)) {
+        entry.time = ToFileTimeValue(time);
+        continue;
+      }
     }
     ReportDateTimeError(dialog, row.label);
     ShowFileTime(dialog, row.dateId, row.timeId, ToFileTime(entry.time));

@@ -37,6 +37,15 @@ use_wine_arch() {
   esac
   export WINEARCH="$1" WINEPREFIX="$MORVANE_WINE_HOME/$1-$checkout_id"
 }
+# The 32-bit build in the 64-bit prefix, where it runs as a 32-bit program runs on 64-bit Windows
+# (WOW64: the system folder redirected to its 32-bit stand-in for it). Wine starts it with its
+# 32-bit loader; the prefix is served by the 64-bit server. Call after use_wine_arch win32.
+WOW64_PREFIX="$MORVANE_WINE_HOME/win64-$checkout_id"
+use_wow64_prefix() {
+  export WINEPREFIX="$WOW64_PREFIX" WINEARCH=win64
+  export WINELOADER=/usr/lib/wine/wine WINESERVER=/usr/lib/wine/wineserver64
+}
+
 wine() { "$WINELOADER" "$@"; }
 winepath() { "$WINELOADER" winepath.exe "$@"; }
 wineserver() { "$WINESERVER" "$@"; }

@@ -50,13 +50,10 @@ bool CreateProgramShortcut(const char* programPath, const char* folder) {
 }
 
 bool GetSpecialFolderPath(HWND owner, int folderId, char* path) {
-  ComHolder<IMalloc> allocator;
-  if (FAILED(SHGetMalloc(allocator.Out()))) return false;
-  LPITEMIDLIST items = nullptr;
-  if (FAILED(SHGetSpecialFolderLocation(owner, folderId, &items))) return false;
+  ItemListHolder items;
+  if (FAILED(SHGetSpecialFolderLocation(owner, folderId, items.Out()))) return false;
   WCHAR widePath[MAX_PATH + 1];
-  bool found = SHGetPathFromIDListW(items, widePath) != FALSE;
-  allocator->Free(items);
+  bool found = SHGetPathFromIDListW(items.Get(), widePath) != FALSE;
   // A folder the code page cannot name exactly would put the shortcut into another folder.
   return found && PathFromWide(widePath, path, PATH_BUFFER_SIZE);
 }

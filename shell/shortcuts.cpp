@@ -17,7 +17,7 @@ IShellLinkA* ShellLinkCreate() {
 
 static bool LoadShortcutFile(IShellLinkA* link, const char* path) {
   WCHAR widePath[MAX_PATH + 1];
-  if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH + 1) == 0) return false;
+  if (!WideFromPath(path, widePath, MAX_PATH + 1)) return false;
   ComHolder<IPersistFile> file;
   if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Out()))))
     return false;
@@ -28,12 +28,9 @@ static bool LoadShortcutFile(IShellLinkA* link, const char* path) {
 // without one is asked for its path. (Wine keeps that path in the code page's best fit: a
 // shortcut to "é.txt" answers "e.txt".)
 static bool ReadWideTarget(IShellLinkA* link, WCHAR* target, int units) {
-  LPITEMIDLIST items = nullptr;
-  if (link->GetIDList(&items) == S_OK && items) {
-    bool found = SHGetPathFromIDListW(items, target) != FALSE;
-    CoTaskMemFree(items);
-    return found;
-  }
+  ItemListHolder items;
+  if (link->GetIDList(items.Out()) == S_OK && items.Get())
+    return SHGetPathFromIDListW(items.Get(), target) != FALSE;
   ComHolder<IShellLinkW> wideLink;
   if (FAILED(link->QueryInterface(IID_IShellLinkW, reinterpret_cast<void**>(wideLink.Out()))))
     return false;
@@ -42,11 +39,17 @@ static bool ReadWideTarget(IShellLinkA* link, WCHAR* target, int units) {
 }
 
 static bool ReadShortcutTarget(char* target, const char* path, int size) {
-  ComHolder<IShellLinkA> link(ShellLinkCreate());
-  if (!link || !LoadShortcutFile(link.Get(), path)) return false;
   WCHAR wideTarget[MAX_PATH + 1] = L"";
-  return ReadWideTarget(link.Get(), wideTarget, MAX_PATH + 1) &&
-         PathFromWide(wideTarget, target, size);
+  {
+    // COM loads the shell's libraries, which the 32-bit program finds only where the system
+    // redirects it to; the caller's file calls see the system folder itself.
+    FileSystemRedirectionOn redirection;
+    ComHolder<IShellLinkA> link(ShellLinkCreate());
+    if (!link || !LoadShortcutFile(link.Get(), path) ||
+        !ReadWideTarget(link.Get(), wideTarget, MAX_PATH + 1))
+      return false;
+  }
+  return PathFromWide(wideTarget, target, size);
 }
 
 bool ResolveShortcut(char* target, const char* path, int size) {
@@ -73,22 +76,29 @@ bool ResolveShortcutOrPath(char* result, const char* path, int size) {
   return false;
 }
 
+// The path as the desktop folder parses it and writes it back.
+static bool ParseWithShell(WCHAR* path, WCHAR* parsed) {
+  FileSystemRedirectionOn redirection;  // the shell loads libraries
+  ComHolder<IShellFolder> desktop;
+  if (FAILED(SHGetDesktopFolder(desktop.Out()))) return false;
+  ULONG eaten = 0;
+  ItemListHolder items;
+  return SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, path, &eaten, items.Out(),
+                                             nullptr)) &&
+         SHGetPathFromIDListW(items.Get(), parsed);
+}
+
 bool CanonicalizePath(char* result, const char* path, int size) {
   if (size <= 0) return false;
   result[0] = 0;
-  ComHolder<IMalloc> allocator;
-  if (FAILED(SHGetMalloc(allocator.Out()))) return false;
-  ComHolder<IShellFolder> desktop;
-  if (FAILED(SHGetDesktopFolder(desktop.Out()))) return false;
-  WCHAR widePath[MAX_PATH];
-  int wideSize = size < MAX_PATH ? size : MAX_PATH;
-  if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, wideSize) == 0) return false;
-  ULONG eaten = 0;
-  LPITEMIDLIST items = nullptr;
-  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, widePath, &eaten, &items, nullptr)))
-    return false;
+  // Made absolute first: the desktop folder would take a relative name for one of its own.
+  WCHAR widePath[MAX_PATH + 1];
+  if (!WideFullPath(path, widePath, MAX_PATH + 1)) return false;
   WCHAR converted[MAX_PATH + 1] = {};
-  BOOL ok = SHGetPathFromIDListW(items, converted);
-  allocator->Free(items);
-  return ok && PathFromWide(converted, result, size);
+  if (ParseWithShell(widePath, converted)) return PathFromWide(converted, result, size);
+  // The shell sees the 32-bit program's view of the system folder (it loads libraries): an entry
+  // that only the system folder itself holds is written in the platform's long form instead.
+  if (!FileSystemRedirectionOff::InEffect()) return false;
+  DWORD units = GetLongPathNameW(widePath, converted, MAX_PATH + 1);
+  return units > 0 && units <= MAX_PATH && PathFromWide(converted, result, size);
 }

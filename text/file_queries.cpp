@@ -20,6 +20,8 @@ bool ReadIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* identity) {
   return entry.Valid() && GetFileInformationByHandle(entry.Get(), identity);
 }
 
+}  // namespace
+
 bool NameSameEntry(const char* a, const char* b) {
   BY_HANDLE_FILE_INFORMATION first, second;
   return ReadIdentity(a, &first) && ReadIdentity(b, &second) &&
@@ -27,8 +29,6 @@ bool NameSameEntry(const char* a, const char* b) {
          first.nFileIndexHigh == second.nFileIndexHigh &&
          first.nFileIndexLow == second.nFileIndexLow;
 }
-
-}  // namespace
 
 bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 

@@ -6,6 +6,8 @@
 bool PathExists(const char* path);
 bool IsDirectory(const char* path);
 bool FindEntry(const char* path, WIN32_FIND_DATAA* findData);
+// Whether both paths name one existing entry (the same file id on the same volume).
+bool NameSameEntry(const char* a, const char* b);
 
 // Folds the path's ASCII letters to lower case, as targets are kept, but only when the folded
 // path names the very entry the path names. In a case-sensitive folder (every folder under

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <objbase.h>
+#include <shtypes.h>
 
 #include <utility>
 
@@ -97,4 +98,91 @@ class ComHolder {
 
  private:
   T* pointer_ = nullptr;
+};
+
+// An item identifier list handed out by the shell, freed with the task allocator, which is the
+// shell's own.
+class ItemListHolder {
+ public:
+  ItemListHolder() = default;
+  ~ItemListHolder() { Reset(); }
+  ItemListHolder(const ItemListHolder&) = delete;
+  ItemListHolder& operator=(const ItemListHolder&) = delete;
+  LPITEMIDLIST Get() const { return items_; }
+  LPITEMIDLIST* Out() {
+    Reset();
+    return &items_;
+  }
+  void Reset() {
+    CoTaskMemFree(items_);
+    items_ = nullptr;
+  }
+
+ private:
+  LPITEMIDLIST items_ = nullptr;
+};
+
+// The 32-bit program on 64-bit Windows: while one lives, this thread's file calls reach the
+// system folder itself, not the 32-bit stand-in the system redirects them to (System32 would
+// name SysWOW64). Libraries cannot be loaded meanwhile (the 32-bit program would be handed
+// 64-bit ones): a FileSystemRedirectionOn goes around COM, shell calls and LoadLibrary. One
+// inside another on the same thread does nothing. The 64-bit build is not redirected: both
+// holders do nothing there.
+class FileSystemRedirectionOff {
+ public:
+  FileSystemRedirectionOff() {
+    if (Active() != nullptr) return;
+    Disable();
+    if (off_) Active() = this;
+  }
+  ~FileSystemRedirectionOff() {
+    if (Active() != this) return;
+    Revert();
+    Active() = nullptr;
+  }
+  FileSystemRedirectionOff(const FileSystemRedirectionOff&) = delete;
+  FileSystemRedirectionOff& operator=(const FileSystemRedirectionOff&) = delete;
+  // Whether this thread's file calls see the system folder itself just now (never in the 64-bit
+  // build, nor on 32-bit Windows, nor inside a FileSystemRedirectionOn).
+  static bool InEffect() { return Active() != nullptr && Active()->off_; }
+
+ private:
+  friend class FileSystemRedirectionOn;
+  static FileSystemRedirectionOff*& Active() {
+    static thread_local FileSystemRedirectionOff* active = nullptr;
+    return active;
+  }
+#if defined(_WIN64)
+  void Disable() {}
+  void Revert() {}
+#else
+  void Disable() { off_ = Wow64DisableWow64FsRedirection(&previous_) != FALSE; }
+  void Revert() {
+    if (off_) Wow64RevertWow64FsRedirection(previous_);
+    off_ = false;
+  }
+#endif
+  void* previous_ = nullptr;
+  bool off_ = false;
+};
+
+// Redirection back on for this thread while it lives, where a FileSystemRedirectionOff had
+// turned it off; otherwise nothing.
+class FileSystemRedirectionOn {
+ public:
+  FileSystemRedirectionOn() : off_(FileSystemRedirectionOff::Active()) {
+    if (off_ && off_->off_) {
+      off_->Revert();
+      reverted_ = true;
+    }
+  }
+  ~FileSystemRedirectionOn() {
+    if (reverted_) off_->Disable();
+  }
+  FileSystemRedirectionOn(const FileSystemRedirectionOn&) = delete;
+  FileSystemRedirectionOn& operator=(const FileSystemRedirectionOn&) = delete;
+
+ private:
+  FileSystemRedirectionOff* off_;
+  bool reverted_ = false;
 };

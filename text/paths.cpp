@@ -66,3 +66,50 @@ bool PathJoin(int size, char* destination, const char* folder, const char* name)
   CopyBounded(size - length, name, destination + length);
   return fits && std::strlen(name) < static_cast<std::size_t>(size - length);
 }
+
+namespace {
+
+const char* const kDeviceNames[] = {
+    "con",  "prn",  "aux",  "nul",  "conin$", "conout$", "com0", "com1", "com2", "com3", "com4",
+    "com5", "com6", "com7", "com8", "com9",   "lpt0",    "lpt1", "lpt2", "lpt3", "lpt4", "lpt5",
+    "lpt6", "lpt7", "lpt8", "lpt9"};
+
+// The segment [start, end) without what the platform ignores after a device's name: anything
+// from the first dot or colon on, and the spaces before it.
+bool IsDeviceSegment(const char* start, const char* end) {
+  const char* stop = start;
+  while (stop < end && *stop != '.' && *stop != ':') stop = NextChar(stop);
+  while (stop > start && stop[-1] == ' ') --stop;
+  char base[8];
+  std::size_t length = static_cast<std::size_t>(stop - start);
+  if (length == 0 || length >= sizeof base) return false;
+  std::memcpy(base, start, length);
+  base[length] = 0;
+  for (const char* device : kDeviceNames)
+    if (StringEqualsIgnoreCase(base, device)) return true;
+  return false;
+}
+
+bool IsStepSegment(const char* start, const char* end) {
+  return (end - start == 1 && start[0] == '.') ||
+         (end - start == 2 && start[0] == '.' && start[1] == '.');
+}
+
+}  // namespace
+
+bool PlatformRewritesPath(const char* path) {
+  if (StartsWith(path, "\\\\?\\") || StartsWith(path, "\\\\.\\")) return false;
+  const char* segment = path;
+  if (((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') && path[1] == ':') segment = path + 2;
+  for (const char* position = segment;; position = NextChar(position)) {
+    bool last = *position == 0;
+    if (!last && *position != '\\' && *position != '/') continue;
+    // Dots and spaces are never the second byte of a double-byte character.
+    if (position > segment && !IsStepSegment(segment, position)) {
+      if (position[-1] == '.') return true;
+      if (last && (position[-1] == ' ' || IsDeviceSegment(segment, position))) return true;
+    }
+    if (last) return false;
+    segment = position + 1;
+  }
+}

@@ -18,3 +18,10 @@ char* CutExtension(char* path);
 // bytes; it returns false when the joined path had to be cut, because a cut path may name
 // some other existing file and must never be acted on.
 bool PathJoin(int size, char* destination, const char* folder, const char* name);
+
+// True when the platform, given the path as a plain path, would read it as another name than
+// the one written: a segment ending in a dot (the dot is dropped), a last segment ending in a
+// space (dropped too), or a last segment that is a device name ("nul", "com1", "con.txt", "aux:"
+// in any letter case: every folder holds the devices). "." and ".." are the path's own steps,
+// and a path given literally ("\\?\") is taken as written.
+bool PlatformRewritesPath(const char* path);

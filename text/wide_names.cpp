@@ -63,6 +63,20 @@ bool WideFromPath(const char* path, WCHAR* wide, int wideSize) {
   return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, wide, wideSize) != 0;
 }
 
+bool WideFullPath(const char* path, WCHAR* wide, int wideSize) {
+  WCHAR given[kWidePathUnits];
+  if (wideSize <= 0 || !WideFromPath(path, given, kWidePathUnits) || given[0] == 0) return false;
+  DWORD units = GetFullPathNameW(given, static_cast<DWORD>(wideSize), wide, nullptr);
+  return units > 0 && units < static_cast<DWORD>(wideSize);
+}
+
+bool FullPathOf(const char* path, char* full, int size) {
+  if (size <= 0) return false;
+  full[0] = 0;
+  WCHAR wide[kWidePathUnits];
+  return WideFullPath(path, wide, kWidePathUnits) && PathFromWide(wide, full, size);
+}
+
 bool GetProgramFilePath(char* path, int size) {
   if (size <= 0) return false;
   path[0] = 0;

@@ -19,6 +19,14 @@ bool PathFromWide(const WCHAR* path, char* text, int size);
 // which would otherwise become some other name.
 bool WideFromPath(const char* path, WCHAR* wide, int wideSize);
 
+// A code page path made absolute by the platform, in UTF-16: a bare drive ("c:") stands for
+// that drive's current folder and a relative path for an entry of the current folder, as for
+// every other call, and never for what joining it to another folder would make of it. False for
+// broken double-byte characters or a result that does not fit wideSize units.
+bool WideFullPath(const char* path, WCHAR* wide, int wideSize);
+// The same through the gate, into size bytes (see PathFromWide).
+bool FullPathOf(const char* path, char* full, int size);
+
 // The program file's own path as PathFromWide gives it; false (with a trace line) when it cannot
 // be had or written in the code page.
 bool GetProgramFilePath(char* path, int size);

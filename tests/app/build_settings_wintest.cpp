@@ -9,6 +9,7 @@
 #include "app/local_time.h"
 #include "text/trace.h"
 #include "support/temp_folder.h"
+#include "support/trace_lines.h"
 #include "text/allocation.h"
 #include "text/paths.h"
 
@@ -142,6 +143,57 @@ TEST(BuildJobSettings, ResolvesTargetsAndTurnsRecursionOnForFolders) {
     EXPECT_EQ(c.targets, built.Targets()) << c.argument;
     EXPECT_EQ(c.recurse, built.record.recurse) << c.argument;
   }
+}
+
+// An entry under a name the plain path functions would rewrite ("x." for "x"), as other systems'
+// disks can hold them; made through the literal form of the path.
+void MakeLiteralFile(const std::string& path) {
+  HANDLE file = CreateFileW((L"\\\\?\\" + Widen(path)).c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
+  CloseHandle(file);
+}
+
+// A target is the entry the platform reads the argument as, made absolute where it is read: a
+// relative name is the working folder's entry and a bare drive that drive's current folder (a
+// later join would make "c:" the drive's root). A name the platform rewrites names another
+// entry or a device and is refused, with a trace line.
+TEST(BuildJobSettings, TargetsAreWhatThePlatformReadsThemAs) {
+  TempFolder folder;
+  std::string file = folder.MakeFile("File.txt");
+  folder.MakeFolder("Sub");
+  for (const char* name : {"x", "y"}) folder.MakeFile(name);
+  for (const char* name : {"x.", "y ", "nul", "com1.txt"}) MakeLiteralFile(folder.Join(name));
+  char previous[MAX_PATH + 1] = "";
+  GetCurrentDirectoryA(sizeof previous, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
+  const std::string drive = folder.Path().substr(0, 2);
+  const struct {
+    std::string argument;
+    std::vector<std::string> targets;
+  } cases[] = {
+      {"File.txt", {Lower(file)}},
+      {"Sub\\..\\File.txt", {Lower(file)}},
+      {drive, {Lower(folder.Path())}},
+      {"x.", {}},
+      {folder.Join("y "), {}},
+      {folder.Join("nul"), {}},
+      {"com1.txt", {}},
+  };
+  for (const auto& c : cases) {
+    TraceLines trace;
+    Built built({c.argument});
+    std::vector<std::string> targets = built.Targets();
+    // Wine writes a drive's current folder with a closing backslash, Windows without one.
+    for (std::string& target : targets)
+      if (target.size() > 3 && target.back() == '\\') target.pop_back();
+    EXPECT_EQ(c.targets, targets) << c.argument;
+    std::vector<std::string> refusal;
+    if (c.targets.empty())
+      refusal = {"! 別の項目かデバイスを指す名前のため対象にしません。\r\n => " + c.argument + "\r\n"};
+    EXPECT_EQ(refusal, trace.lines) << c.argument;
+  }
+  SetCurrentDirectoryA(previous);
 }
 
 TEST(BuildJobSettings, ArgumentOverPathLimitIsNoTarget) {

@@ -58,7 +58,7 @@ TEST(JobWindow, RunsTheJobAndEndsTheLoop) {
   EXPECT_EQ(&job.settings, GetPropA(window, PROP_INFO));
   ASSERT_TRUE(RunUntilQuit(20000));
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_TRUE(Attributes(file) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_TRUE(HasAttribute(file, FILE_ATTRIBUTE_HIDDEN));
 }
 
 TEST(JobWindow, AnEmptyJobEndsAtTheFirstTick) {
@@ -78,22 +78,66 @@ TEST(JobWindow, AnEmptyJobEndsAtTheFirstTick) {
   EXPECT_FALSE(IsWindow(window));
 }
 
-// Without the watch timer (as when it cannot be started) the worker's own word ends the job;
-// without memory for the worker's record the job ends at once, touching nothing.
-TEST(JobWindow, EndsWithoutItsTimerAndWithoutItsWorker) {
-  for (bool workerRecord : {true, false}) {
+// Without the watch timer (as when it cannot be started) the worker's own word ends the job.
+TEST(JobWindow, EndsWithoutItsTimer) {
+  TempFolder folder;
+  std::string file = folder.MakeFile("job.txt");
+  JobFixture job;
+  AddTarget(job.settings.targets, file.c_str());
+  HWND window = CreateJobWindow(GetModuleHandleA(nullptr), &job.settings);
+  ASSERT_NE(nullptr, window);
+  EXPECT_TRUE(KillTimer(window, JOB_WATCH_TIMER));
+  ASSERT_TRUE(RunUntilQuit(20000));
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_TRUE(HasAttribute(file, FILE_ATTRIBUTE_HIDDEN));
+}
+
+// The measured fault: under Wine without a usable display, window creation failed after the
+// window's WM_CREATE had started the worker, and the program reported a job that never ran
+// while files had been changed. The hook fails the creation at that very moment, and sees
+// whether the worker is running by then.
+int gWorkerSuspendCount = -1;
+LRESULT CALLBACK FailAfterCreate(int code, WPARAM wParam, LPARAM lParam) {
+  const CWPRETSTRUCT* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+  char name[16] = "";
+  if (code == HC_ACTION && call->message == WM_CREATE &&
+      GetClassNameA(call->hwnd, name, sizeof name) && std::string(name) == JOB_WINDOW_CLASS) {
+    WorkerThread* worker = static_cast<WorkerThread*>(GetPropA(call->hwnd, PROP_THREAD));
+    if (worker && worker->thread) {
+      gWorkerSuspendCount = static_cast<int>(SuspendThread(worker->thread));
+      ResumeThread(worker->thread);
+    }
+    DestroyWindow(call->hwnd);
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A job whose window or worker cannot be had changes nothing, and leaves no window and no
+// message that would end the next message loop.
+TEST(JobWindow, NoFileIsTouchedUnlessTheWindowAndItsWorkerExist) {
+  for (bool workerRecord : {false, true}) {
     TempFolder folder;
     std::string file = folder.MakeFile("job.txt");
     JobFixture job;
     AddTarget(job.settings.targets, file.c_str());
-    if (!workerRecord) SetAllocatorForTests(FailingAllocator);
+    gWorkerSuspendCount = -1;
+    HHOOK hook = nullptr;
+    if (workerRecord) {
+      hook = SetWindowsHookExA(WH_CALLWNDPROCRET, FailAfterCreate, nullptr, GetCurrentThreadId());
+      ASSERT_NE(nullptr, hook);
+    } else {
+      SetAllocatorForTests(FailingAllocator);
+    }
     HWND window = CreateJobWindow(GetModuleHandleA(nullptr), &job.settings);
     SetAllocatorForTests(nullptr);
-    ASSERT_NE(nullptr, window);
-    EXPECT_TRUE(KillTimer(window, JOB_WATCH_TIMER));
-    ASSERT_TRUE(RunUntilQuit(20000)) << "worker record " << workerRecord;
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(workerRecord, (Attributes(file) & FILE_ATTRIBUTE_HIDDEN) != 0);
+    if (hook) UnhookWindowsHookEx(hook);
+    EXPECT_EQ(nullptr, window) << "worker record " << workerRecord;
+    if (workerRecord) {
+      EXPECT_EQ(1, gWorkerSuspendCount) << "the worker ran before the window existed";
+    }
+    EXPECT_EQ(nullptr, FindWindowA(JOB_WINDOW_CLASS, JOB_WINDOW_CLASS));
+    EXPECT_FALSE(RunUntilQuit(200)) << "worker record " << workerRecord;
+    EXPECT_FALSE(HasAttribute(file, FILE_ATTRIBUTE_HIDDEN)) << "worker record " << workerRecord;
   }
 }
 
@@ -162,7 +206,7 @@ TEST(JobWindow, TrayMenuCancelsTheJob) {
   ASSERT_NE(gRetrieved.end(), menuAt);
   EXPECT_NE(gRetrieved.end(), std::find(menuAt, gRetrieved.end(), static_cast<UINT>(WM_NULL)));
   int changed = 0;
-  for (const std::string& file : files) changed += (Attributes(file) & FILE_ATTRIBUTE_HIDDEN) != 0;
+  for (const std::string& file : files) changed += HasAttribute(file, FILE_ATTRIBUTE_HIDDEN);
   EXPECT_EQ(1, changed);  // the entry being changed was finished; no further one was begun
 }
 
@@ -231,7 +275,7 @@ TEST(JobWindow, EndOfSessionFinishesTheCurrentEntryFirst) {
   for (const std::string& file : files) {
     FILETIME creation, access, write;
     ASSERT_TRUE(ReadTimes(file, &creation, &access, &write));
-    bool hidden = (Attributes(file) & FILE_ATTRIBUTE_HIDDEN) != 0;
+    bool hidden = HasAttribute(file, FILE_ATTRIBUTE_HIDDEN);
     bool newTime = Ticks(write) == Ticks(wanted);
     EXPECT_EQ(hidden, newTime) << file << ": every entry is either done or untouched";
     changed += hidden;

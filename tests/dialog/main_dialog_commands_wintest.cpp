@@ -251,6 +251,43 @@ TEST_F(CommandsTest, FilterKindsSwitchTheFieldAndItsHelp) {
   EXPECT_TRUE(IsWindowEnabled(Item(IDC_FILTER_LABEL)));
 }
 
+// The pattern field holds no more than the record does, so that what OK stores is what the field
+// shows: typed or pasted text stops at the limit, and double-byte characters (two bytes, one
+// character to the field) are kept whole within the record's 1,024 bytes.
+TEST_F(CommandsTest, ThePatternFieldHoldsWhatTheRecordHolds) {
+  std::string wide;  // 亜 in code page 932
+  for (int i = 0; i < 700; ++i) wide += "\x88\x9f";
+  const struct {
+    std::string text;
+    bool typed;  // as the user enters it (EM_REPLACESEL), or set as a whole (WM_SETTEXT)
+    std::size_t kept;
+  } cases[] = {
+      {std::string(1500, 'a'), true, 1024},
+      {wide, true, 1024},
+      {"a" + wide, true, 1023},
+      {std::string(1100, 'b'), false, 1024},
+      {"*.txt", true, 5},
+  };
+  for (const auto& c : cases) {
+    DestroyTargetList(record_.targets);
+    ASSERT_TRUE(InitJobSettings(&record_));
+    Open();
+    SelectKind(1);
+    if (c.typed)
+      SendMessageA(Item(IDC_FILTER_PATTERN), EM_REPLACESEL, TRUE,
+                   reinterpret_cast<LPARAM>(c.text.c_str()));
+    else
+      SetDlgItemTextA(dialog_, IDC_FILTER_PATTERN, c.text.c_str());
+    std::string shown = Text(IDC_FILTER_PATTERN);
+    EXPECT_EQ(c.kept, shown.size()) << c.text.size();
+    EXPECT_EQ(0u, c.text.find(shown)) << "the start of the text";
+    Command(IDOK);
+    ASSERT_FALSE(IsWindowVisible(dialog_));
+    EXPECT_EQ(shown, record_.filterPattern) << c.text.size();
+    Close();
+  }
+}
+
 TEST_F(CommandsTest, RightClickOpensTheCheckBoxMenuAtThePointer) {
   record_.orMask = ATTR_HIDDEN;  // some targets hidden: unchanged
   Open();

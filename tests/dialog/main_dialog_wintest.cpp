@@ -115,7 +115,8 @@ TEST_F(MainDialogTest, TimestampRowsShowLocalTimesAndRoundTrip) {
   EXPECT_EQ("00:00:00", Text(IDC_LASTACCESS_TIME));
 
   JobSettings collected{};
-  SetDlgItemTextA(dialog_, IDC_LASTACCESS_DATE, "1601-01-01");
+  // (1601-01-01 00:00:00 itself has no UTC instant east of UTC: DateFieldsFollowTheScanRules.)
+  SetDlgItemTextA(dialog_, IDC_LASTACCESS_DATE, "1601-01-02");
   SetDlgItemTextA(dialog_, IDC_LASTACCESS_TIME, "00:00:00");
   ASSERT_TRUE(CollectTimestampRows(dialog_, &collected));
   EXPECT_TRUE(collected.creation.enabled);
@@ -238,6 +239,11 @@ TEST_F(MainDialogTest, EverySubclassedControlIsFirstAndReportsItsDestruction) {
 }
 
 TEST_F(MainDialogTest, DateFieldsFollowTheScanRulesAndTheCalendar) {
+  TIME_ZONE_INFORMATION zone;
+  GetTimeZoneInformation(&zone);
+  // The first moment a file time holds is 1601-01-01 00:00:00 UTC: east of UTC that local time
+  // comes before it and has no file time, which the job could not apply.
+  bool eastOfUtc = zone.Bias < 0;
   Open();
   SetTimestampRowEnabled(dialog_, IDC_CREATION_ON, true);
   const struct {
@@ -254,6 +260,8 @@ TEST_F(MainDialogTest, DateFieldsFollowTheScanRulesAndTheCalendar) {
       {"2006-01", "00:00:00", false, {}},
       {"2006-02-30", "00:00:00", false, {}},
       {"1600-01-01", "00:00:00", false, {}},  // the lowest year the fields show
+      {"1601-01-01", "00:00:00", !eastOfUtc, LocalValue(1601, 1, 1, 0, 0, 0)},
+      {"1601-01-01", "23:59:59", true, LocalValue(1601, 1, 1, 23, 59, 59)},
       {"2006-04-31", "00:00:00", false, {}},
       {"2006-13-01", "00:00:00", false, {}},
       {"2006-01-02", "24:00:00", false, {}},
@@ -462,12 +470,20 @@ TEST_F(FileListTest, AFolderOfTheFullPathLengthIsListedWithoutItsBackslash) {
 TEST_F(FileListTest, FilledFromTheTargetsWithTheHeaderFirst) {
   std::string file = folder_.MakeFile("B file.txt");
   std::string sub = folder_.MakeFolder("A Sub");
+  std::string relative = folder_.MakeFile("C relative.txt");
   AddTarget(record_.targets, file.c_str());
   AddTarget(record_.targets, sub.c_str());
   AddTarget(record_.targets, folder_.Join("missing.txt").c_str());
   AddTarget(record_.targets, file.c_str());  // twice in the record, once in the list
+  // A relative name is the working folder's entry, not one parsed from the desktop folder.
+  AddTarget(record_.targets, "C relative.txt");
+  char previous[MAX_PATH + 1] = "";
+  GetCurrentDirectoryA(sizeof previous, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA(folder_.Path().c_str()));
   Open();
-  EXPECT_EQ(dialogtest::Lower(std::vector<std::string>{FILE_LIST_HEADER, sub + "\\", file}),
+  SetCurrentDirectoryA(previous);
+  EXPECT_EQ(dialogtest::Lower(
+                std::vector<std::string>{FILE_LIST_HEADER, sub + "\\", file, relative}),
             dialogtest::Lower(Entries()));
   // The shell's form of the path, not the record's lower-case copy.
   EXPECT_NE(std::string::npos, Entries()[2].find("B file.txt")) << Entries()[2];
@@ -483,20 +499,57 @@ TEST_F(FileListTest, DropsAddFilesFoldersAndShortcutTargetsOnce) {
   ASSERT_TRUE(MakeShortcut(toTarget, target));
   ASSERT_TRUE(MakeShortcut(toGone, gone));
   DeleteFileA(gone.c_str());
+  // A name the plain path would read as another file's ("Other.txt."), as other systems' disks
+  // hold them: never listed, and never listed as that other file.
+  folder_.MakeFile("Other.txt");
+  std::string dotted = folder_.Join("Other.txt.");
+  HANDLE literal = CreateFileW((L"\\\\?\\" + Widen(dotted)).c_str(), GENERIC_WRITE, 0, nullptr,
+                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, literal);
+  CloseHandle(literal);
   Open();
   std::string upper = file;
   for (char& c : upper)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  HDROP drop = MakeDrop({file, sub, toTarget, toGone, upper, folder_.Join("missing.txt")});
-  ASSERT_EQ(6u, DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0));
+  HDROP drop =
+      MakeDrop({file, sub, toTarget, toGone, upper, folder_.Join("missing.txt"), dotted});
+  ASSERT_EQ(7u, DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0));
   SendMessageA(Item(IDC_FILE_LIST), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
   EXPECT_EQ(dialogtest::Lower(
                 std::vector<std::string>{FILE_LIST_HEADER, sub + "\\", file, target, toGone}),
             dialogtest::Lower(Entries()));
   // A second drop of the same names in any letter case adds nothing.
   SendMessageA(Item(IDC_FILE_LIST), WM_DROPFILES,
-               reinterpret_cast<WPARAM>(MakeDrop({upper, toTarget})), 0);
+               reinterpret_cast<WPARAM>(MakeDrop({upper, toTarget, dotted})), 0);
   EXPECT_EQ(5u, Entries().size());
+}
+
+// Case twins can only be made from the Linux side (scripts/wine-tests): in a case-sensitive folder
+// Sel.txt and sel.txt are two files, and both dropped are both listed and both collected.
+TEST_F(FileListTest, CaseTwinsFromACaseSensitiveFolderStayTwoEntries) {
+  const char* fixture = std::getenv("MORVANE_LINK_FIXTURE");
+  if (fixture == nullptr || *fixture == 0) GTEST_SKIP() << "MORVANE_LINK_FIXTURE is not set";
+  std::string root = std::string("Z:") + fixture + "/case";
+  for (char& c : root)
+    if (c == '/') c = '\\';
+  Open();
+  const std::string upper = root + "\\Sel.txt", lower = root + "\\sel.txt";
+  for (int drop = 0; drop < 2; ++drop)
+    SendMessageA(Item(IDC_FILE_LIST), WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(MakeDrop({upper, lower})), 0);
+  std::vector<std::string> entries = Entries();
+  ASSERT_EQ(3u, entries.size());
+  EXPECT_EQ(dialogtest::Lower(upper), dialogtest::Lower(entries[1]));
+  EXPECT_EQ(dialogtest::Lower(lower), dialogtest::Lower(entries[2]));
+  EXPECT_NE(entries[1], entries[2]);
+  TargetList* collected = ListCreate();
+  CollectFileList(Item(IDC_FILE_LIST), collected);
+  std::vector<std::string> paths;
+  for (int i = 0; i < collected->count; ++i) paths.push_back(TargetAt(collected, i));
+  DestroyTargetList(collected);
+  std::sort(paths.begin(), paths.end());
+  // Folded where the folded path names the same entry, as every target is kept.
+  EXPECT_EQ((std::vector<std::string>{upper, dialogtest::Lower(lower)}), paths);
 }
 
 // The shell drops UTF-16 names: one the code page cannot hold is listed by its short path, never

@@ -2,6 +2,8 @@
 // the tray icon and its cancel command, and the exit code.
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,6 +14,7 @@
 #include "app/job_window.h"
 #include "dialog/dialog_ids.h"
 #include "support/hostile_tree.h"
+#include "support/system_folders.h"
 #include "support/temp_folder.h"
 #include "tests/about/planted_meter.h"
 #include "text/holders.h"
@@ -35,21 +38,22 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // Starts a program (suspended when asked); the caller waits for it.
 PROCESS_INFORMATION StartProgramFile(const std::string& program, const std::string& arguments,
-                                     DWORD flags) {
+                                     DWORD flags, const char* workingFolder = nullptr) {
   std::string commandLine = Quoted(program) + " " + arguments;
   std::vector<char> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back(0);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
-                      &startup, &process))
+  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                      workingFolder, &startup, &process))
     ADD_FAILURE() << "cannot start " << commandLine;
   return process;
 }
 
-PROCESS_INFORMATION StartProgram(const std::string& arguments) {
-  return StartProgramFile(ProgramPath(), arguments, 0);
+PROCESS_INFORMATION StartProgram(const std::string& arguments,
+                                 const char* workingFolder = nullptr) {
+  return StartProgramFile(ProgramPath(), arguments, 0, workingFolder);
 }
 
 DWORD WaitForExit(PROCESS_INFORMATION& process, DWORD timeout = 60000) {
@@ -162,7 +166,7 @@ TEST(Program, KilledDuringATimestampJobNoFileLosesAnAttribute) {
     WaitForExit(process);
     int lost = 0, written = 0;
     for (const std::string& file : files) {
-      lost += (Attributes(file) & kept) != kept;
+      lost += !HasAttribute(file, kept);
       written += Ticks(LastWrite(file)) != Ticks(old);
     }
     EXPECT_EQ(0, lost) << "killed after " << delay << " ms, " << written << " files written";
@@ -187,7 +191,7 @@ TEST(Program, AFileInUseGetsItsTimes) {
   EXPECT_EQ(0u, code);
   EXPECT_NE(Ticks(old), Ticks(LastWrite(file)));
   EXPECT_EQ(Ticks(old), Ticks(LastAccess(file)));
-  EXPECT_TRUE(Attributes(file) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_TRUE(HasAttribute(file, FILE_ATTRIBUTE_HIDDEN));
 }
 
 struct DateCase {
@@ -225,7 +229,7 @@ TEST(Program, CreationOptionLeavesTheOtherTimesAlone) {
   // Taking the target apart from shortcuts must not read it either: both times stay.
   EXPECT_EQ(Ticks(old), Ticks(LastWrite(file)));
   EXPECT_EQ(Ticks(old), Ticks(LastAccess(file)));
-  EXPECT_TRUE(Attributes(file) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_TRUE(HasAttribute(file, FILE_ATTRIBUTE_HIDDEN));
 }
 
 TEST(Program, NowMeansTheMomentOfTheRun) {
@@ -253,7 +257,7 @@ TEST(Program, FolderTargetsAreWalkedAndSeveralTargetsAllChange) {
   std::string single = folder.MakeFile("single.txt");
   EXPECT_EQ(0u, RunProgram("/dlg:0 /tray:0 /sub:1 /on:h " + Quoted(tree) + " " + Quoted(single)));
   for (const std::string& path : {tree, folder.Join("tree\\sub"), inner, top, single})
-    EXPECT_TRUE(Attributes(path) & FILE_ATTRIBUTE_HIDDEN) << path;
+    EXPECT_TRUE(HasAttribute(path, FILE_ATTRIBUTE_HIDDEN)) << path;
 }
 
 // Links can be made only from the Linux side: scripts/test builds this tree and names it in
@@ -358,9 +362,9 @@ TEST(Program, TheCaseOfATargetIsKeptWhereItNamesAnotherEntry) {
   EXPECT_EQ(0u, RunProgram("/dlg:0 /tray:0 /on:h " + Quoted(root + "\\Sel.txt") + " " +
                            Quoted(root + "\\Sub")));
   for (const char* name : {"Sel.txt", "Sub", "Sub\\f.txt"})
-    EXPECT_TRUE(Attributes(root + "\\" + name) & FILE_ATTRIBUTE_HIDDEN) << name;
+    EXPECT_TRUE(HasAttribute(root + "\\" + name, FILE_ATTRIBUTE_HIDDEN)) << name;
   for (const char* name : {"sel.txt", "sub", "sub\\f.txt"})
-    EXPECT_FALSE(Attributes(root + "\\" + name) & FILE_ATTRIBUTE_HIDDEN) << name;
+    EXPECT_FALSE(HasAttribute(root + "\\" + name, FILE_ATTRIBUTE_HIDDEN)) << name;
 }
 
 struct DialogSearch {
@@ -418,7 +422,7 @@ TEST(Program, TheDialogsOkRunsTheEditedJob) {
     SetDlgItemTextA(dialog, 1025, "12:34:56");
     Click(dialog, IDOK);
     EXPECT_EQ(0u, WaitForExit(process)) << tray;
-    EXPECT_TRUE(Attributes(target.file) & FILE_ATTRIBUTE_HIDDEN) << tray;
+    EXPECT_TRUE(HasAttribute(target.file, FILE_ATTRIBUTE_HIDDEN)) << tray;
     EXPECT_EQ(Ticks(UtcTime(2006, 1, 3, 11, 34, 56)), Ticks(LastWrite(target.file))) << tray;
     EXPECT_EQ(Ticks(target.old), Ticks(LastAccess(target.file))) << tray;
   }
@@ -451,9 +455,71 @@ TEST(Program, TheDialogsCancelTouchesNothing) {
     if (way == 0) Click(dialog, IDCANCEL);
     else PostMessageA(dialog, WM_CLOSE, 0, 0);
     EXPECT_EQ(0u, WaitForExit(process));
-    EXPECT_FALSE(Attributes(target.file) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_FALSE(HasAttribute(target.file, FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(Ticks(target.old), Ticks(LastWrite(target.file)));
     EXPECT_EQ(Ticks(target.old), Ticks(LastAccess(target.file)));
+  }
+}
+
+// A relative name is the working folder's entry, in the dialog too, where the shell would parse
+// it from the desktop folder: the desktop's file of that name is never the one changed.
+TEST(Program, ARelativeTargetIsTheWorkingFoldersEntry) {
+  char desktop[MAX_PATH + 1] = "";
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE));
+  for (bool dialog : {false, true}) {
+    TempFolder folder;
+    const std::string name = "mvt-relative-" + std::to_string(GetCurrentProcessId()) + ".txt";
+    std::string wanted = folder.MakeFile(name);
+    std::string decoy = std::string(desktop) + "\\" + name;
+    HandleHolder made(CreateFileA(decoy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(made.Valid()) << decoy;
+    made.Reset();
+    PROCESS_INFORMATION process =
+        StartProgram(std::string(dialog ? "" : "/dlg:0 ") + "/tray:0 /on:h " + name,
+                     folder.Path().c_str());
+    if (dialog) {
+      HWND window = WaitForDialog(process);
+      ASSERT_NE(nullptr, window);
+      Click(window, IDOK);
+    }
+    EXPECT_EQ(0u, WaitForExit(process));
+    EXPECT_TRUE(HasAttribute(wanted, FILE_ATTRIBUTE_HIDDEN)) << "dialog " << dialog;
+    EXPECT_FALSE(HasAttribute(decoy, FILE_ATTRIBUTE_HIDDEN)) << "dialog " << dialog;
+    SetAttributes(decoy, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(decoy.c_str());
+  }
+}
+
+// The 32-bit program on 64-bit Windows: the system redirects its file calls from System32 to the
+// 32-bit stand-in SysWOW64. A file named there and a folder walked there are System32's own,
+// whether the job runs at once or from the dialog; the stand-in is never touched.
+TEST(Program, OnWow64TheSystemFolderNamedIsTheOneChanged) {
+  if (!RunsAsWow64()) GTEST_SKIP() << "not a 32-bit program on 64-bit Windows (no redirection)";
+  for (bool dialog : {false, true}) {
+    SystemFolders folders;
+    const std::string file = SystemFolders::Unique("file.txt"), dir = SystemFolders::Unique("dir");
+    const std::string real = folders.real + "\\", standIn = folders.standIn + "\\";
+    ASSERT_TRUE(folders.MakeFile(real + file));
+    ASSERT_TRUE(folders.MakeFolder(real + dir) && folders.MakeFile(real + dir + "\\in.txt"));
+    ASSERT_TRUE(folders.MakeFolder(standIn + dir) && folders.MakeFile(standIn + dir + "\\in.txt"));
+    std::string targets =
+        Quoted(folders.named + "\\" + file) + " " + Quoted(folders.named + "\\" + dir);
+    if (dialog) {
+      PROCESS_INFORMATION process = StartProgram("/tray:0 /on:h " + targets);
+      HWND window = WaitForDialog(process);
+      ASSERT_NE(nullptr, window);
+      EXPECT_EQ(3, SendDlgItemMessageA(window, IDC_FILE_LIST, LB_GETCOUNT, 0, 0))
+          << "the header and both targets";
+      Click(window, IDOK);
+      EXPECT_EQ(0u, WaitForExit(process));
+    } else {
+      EXPECT_EQ(0u, RunProgram("/dlg:0 /tray:0 /on:h " + targets));
+    }
+    for (const std::string& path : {real + file, real + dir, real + dir + "\\in.txt"})
+      EXPECT_TRUE(HasAttribute(path, FILE_ATTRIBUTE_HIDDEN)) << path << " dialog " << dialog;
+    for (const std::string& path : {standIn + dir, standIn + dir + "\\in.txt"})
+      EXPECT_FALSE(HasAttribute(path, FILE_ATTRIBUTE_HIDDEN)) << path << " dialog " << dialog;
   }
 }
 
@@ -529,7 +595,7 @@ TEST(Program, TheTrayIconJobRunsToItsEnd) {
   TempFolder folder;
   std::string file = folder.MakeFile("tray.txt");
   EXPECT_EQ(0u, RunProgram("/dlg:0 /on:h " + Quoted(file)));
-  EXPECT_TRUE(Attributes(file) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_TRUE(HasAttribute(file, FILE_ATTRIBUTE_HIDDEN));
 }
 
 // A job long enough to be stopped: many files, all hidden, to be given the system bit.
@@ -546,9 +612,8 @@ struct LongJob {
   int CountWithSystem() const {
     int changed = 0;
     for (const std::string& file : files) {
-      DWORD attributes = Attributes(file);
-      EXPECT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN) << "attributes lost on " << file;
-      if (attributes & FILE_ATTRIBUTE_SYSTEM) ++changed;
+      EXPECT_TRUE(HasAttribute(file, FILE_ATTRIBUTE_HIDDEN)) << "attributes lost on " << file;
+      changed += HasAttribute(file, FILE_ATTRIBUTE_SYSTEM);
     }
     return changed;
   }

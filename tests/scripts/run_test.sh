@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # scripts/run as a new user meets it, on real files, for each build this machine runs: without a
 # display, with one that cannot be reached (then the program cannot create its job window and
-# must say so by its exit code), and asking for the dialog where nobody can see it.
+# must say so by its exit code), asking for the dialog where nobody can see it, and from another
+# folder with the folder named relative to it (it once named the checkout's entry of that name).
 #   tests/scripts/run_test.sh     (scripts/test runs it; exits non-zero when a case fails)
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/env.sh"
@@ -25,18 +26,20 @@ make_tree() {
   touch -d '2001-02-03 04:05:06' "$1/a.txt" "$1/sub/b.txt" "$1/sub/日本語.txt"
 }
 
-# DISPLAY-SETTING | ARGUMENTS BEFORE THE FOLDER | EXIT CODE | FILES CHANGED (yes/no)
+# DISPLAY-SETTING | ARGUMENTS BEFORE THE FOLDER | EXIT CODE | FILES CHANGED (yes/no) | FOLDER
+# GIVEN (absolute, or relative to the caller's folder, which is not the checkout)
 cases=(
-  "none|/dlg:0 /tray:0 /on:h /sub:1|0|yes"
-  "unreachable|/dlg:0 /tray:0 /on:h /sub:1|2|no"
-  "none|/on:h|2|no"
+  "none|/dlg:0 /tray:0 /on:h /sub:1|0|yes|absolute"
+  "unreachable|/dlg:0 /tray:0 /on:h /sub:1|2|no|absolute"
+  "none|/on:h|2|no|absolute"
+  "none|/dlg:0 /tray:0 /on:h /sub:1|0|yes|relative"
 )
 
 choose_wine_archs || exit 1
 for arch in $WINE_ARCHS; do
   use_wine_arch "$arch"
   for row in "${cases[@]}"; do
-    IFS='|' read -r display arguments code changed <<<"$row"
+    IFS='|' read -r display arguments code changed given <<<"$row"
     tree="$BUILD_WIN/run-test"
     make_tree "$tree"
     environment=(env -u DISPLAY)
@@ -45,23 +48,26 @@ for arch in $WINE_ARCHS; do
     run_for_arch "$WINESERVER" -k 2>/dev/null
     attempt=1
     while :; do
+      folder="$tree"
+      caller="$MORVANE_ROOT"
+      [ "$given" = relative ] && { caller="$(dirname "$tree")"; folder="$(basename "$tree")"; }
       # shellcheck disable=SC2086  # the arguments are words
-      output="$(MORVANE_WINE_ARCHS="$arch" timeout 150 "${environment[@]}" scripts/run $arguments \
-                "/write:$stamp" "$tree" 2>&1)"
+      output="$(cd "$caller" && MORVANE_WINE_ARCHS="$arch" timeout 150 "${environment[@]}" \
+                "$MORVANE_ROOT/scripts/run" $arguments "/write:$stamp" "$folder" 2>&1)"
       got=$?
       run_for_arch "$WINESERVER" -k 2>/dev/null
       # Wine's start-up without a usable display has once hung under emulation (not reproduced
       # in many tries since): a case that times out is tried once more, and says so.
       [ "$got" = 124 ] && [ $attempt = 1 ] || break
-      echo "note $ARCH_LABEL, display $display, $arguments: timed out, trying once more"
+      echo "note $ARCH_LABEL, display $display, $arguments, $given folder: timed out, trying once more"
       attempt=2
     done
     times="$(stat -c %Y "$tree/a.txt" "$tree/sub/b.txt" "$tree/sub/日本語.txt" | sort -u)"
     if [ "$changed" = yes ]; then expected_times="$want"; else expected_times="$(date -u -d '2001-02-03 04:05:06' +%s)"; fi
     if [ "$got" = "$code" ] && [ "$times" = "$expected_times" ]; then
-      echo "ok   $ARCH_LABEL, display $display, $arguments: exit $got, files changed: $changed"
+      echo "ok   $ARCH_LABEL, display $display, $arguments, $given folder: exit $got, files changed: $changed"
     else
-      echo "FAIL $ARCH_LABEL, display $display, $arguments: exit $got (want $code), times $times (want $expected_times)"
+      echo "FAIL $ARCH_LABEL, display $display, $arguments, $given folder: exit $got (want $code), times $times (want $expected_times)"
       echo "$output" | tail -5
       failures=$((failures + 1))
     fi

@@ -4,7 +4,10 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
+#include <cstdlib>
 
 #include "text/chars.h"
 
@@ -58,18 +61,28 @@ std::size_t FindLastSeparator(const std::string& path) {
 }  // namespace
 
 TempFolder::TempFolder() {
-  char base[MAX_PATH + 1];
-  GetTempPathA(sizeof base, base);
+  char base[MAX_PATH + 1] = "";
+  DWORD length = GetTempPathA(sizeof base, base);
   static unsigned serial = 0;
   char name[64];
   std::snprintf(name, sizeof name, "mvt%lu_%u_%lu", GetCurrentProcessId(), serial++,
                 GetTickCount());
+  // Without the system's temporary folder the name alone would be relative: the entries would
+  // land in whatever folder the test runs in (once the work tree).
+  if (length == 0 || length > MAX_PATH || base[1] != ':') {
+    ADD_FAILURE() << "no temporary folder";
+    std::abort();
+  }
   path_ = std::string(base) + name;
-  if (!path_.empty() && path_.back() == '\\') path_.pop_back();
-  CreateDirectoryA(path_.c_str(), nullptr);
+  if (path_.back() == '\\') path_.pop_back();
+  if (!CreateDirectoryA(path_.c_str(), nullptr)) {
+    ADD_FAILURE() << "cannot create " << path_;
+    std::abort();
+  }
 }
 
-TempFolder::~TempFolder() { RemoveTree(Widen(path_)); }
+// Through the literal form of the path, so that names the plain form would rewrite ("x.") go too.
+TempFolder::~TempFolder() { RemoveTree(L"\\\\?\\" + Widen(path_)); }
 
 std::string TempFolder::MakeFolder(const std::string& relative) {
   std::string path = path_;
@@ -79,7 +92,8 @@ std::string TempFolder::MakeFolder(const std::string& relative) {
     std::string part = relative.substr(start, slash == std::string::npos ? std::string::npos
                                                                         : slash - start);
     path += "\\" + part;
-    CreateDirectoryA(path.c_str(), nullptr);
+    if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+      ADD_FAILURE() << "cannot create the folder " << path;
     if (slash == std::string::npos) break;
     start = slash + 1;
   }
@@ -92,15 +106,37 @@ std::string TempFolder::MakeFile(const std::string& relative, const std::string&
   std::string path = Join(relative);
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
+  if (file == INVALID_HANDLE_VALUE) {
+    ADD_FAILURE() << "cannot create the file " << path;
+    return path;
   }
+  DWORD written = 0;
+  if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+      written != text.size())
+    ADD_FAILURE() << "cannot write the file " << path;
+  CloseHandle(file);
   return path;
 }
 
 DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+
+static bool HasAttributeValue(DWORD attributes, DWORD attribute, const std::string& shown) {
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    ADD_FAILURE() << "no such file or folder: " << shown;
+    return false;
+  }
+  return (attributes & attribute) == attribute;
+}
+
+bool HasAttribute(const std::string& path, DWORD attribute) {
+  return HasAttributeValue(GetFileAttributesA(path.c_str()), attribute, path);
+}
+
+bool HasAttribute(const std::wstring& path, DWORD attribute) {
+  char shown[2 * MAX_PATH + 1] = "";
+  WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, shown, sizeof shown - 1, "?", nullptr);
+  return HasAttributeValue(GetFileAttributesW(path.c_str()), attribute, shown);
+}
 
 void SetAttributes(const std::string& path, DWORD attributes) {
   SetFileAttributesA(path.c_str(), attributes);
@@ -129,8 +165,7 @@ bool WriteTimes(const std::string& path, const FILETIME* creation, const FILETIM
 }
 
 std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  FoldLowerCase(&text[0]);
   return text;
 }
 
@@ -207,13 +242,16 @@ bool MakeShortcut(const std::string& linkPath, const std::wstring& target) {
 
 // An empty file or a folder, by the wide calls, which take any name and longer paths.
 static void CreateWideEntry(const std::wstring& path, bool isFolder) {
+  bool made;
   if (isFolder) {
-    CreateDirectoryW(path.c_str(), nullptr);
+    made = CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
   } else {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    made = file != INVALID_HANDLE_VALUE;
+    if (made) CloseHandle(file);
   }
+  if (!made) ADD_FAILURE() << "cannot create an entry of " << path.size() << " units";
 }
 
 std::string TempFolder::MakeLongEntry(const std::string& folder, std::size_t nameLength,

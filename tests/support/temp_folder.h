@@ -1,4 +1,6 @@
-// A fresh folder on the Wine drive for one test, removed with everything in it afterwards.
+// A fresh folder on the Wine drive for one test, removed with everything in it afterwards. Every
+// entry a test makes goes below it; an entry that cannot be made fails the test, so that no check
+// runs against a file that was never there.
 #pragma once
 
 #include <windows.h>
@@ -28,11 +30,15 @@ class TempFolder {
   std::string path_;
 };
 
-// A path as the program stores it: ASCII letters in lower case.
+// A path as the program stores it: ASCII letters in lower case (FoldLowerCase).
 std::string Lower(std::string text);
 
 // Reading and writing what the tests check on disk.
 DWORD Attributes(const std::string& path);
+// Whether the entry has every bit of attribute. A missing entry fails the test (and reads as
+// having none), so that neither EXPECT_TRUE nor EXPECT_FALSE can pass for a file that is gone.
+bool HasAttribute(const std::string& path, DWORD attribute);
+bool HasAttribute(const std::wstring& path, DWORD attribute);
 void SetAttributes(const std::string& path, DWORD attributes);
 bool ReadTimes(const std::string& path, FILETIME* creation, FILETIME* access, FILETIME* write);
 bool WriteTimes(const std::string& path, const FILETIME* creation, const FILETIME* access,
