@@ -48,8 +48,12 @@ const FILETIME* PlanOne(const TimestampEntry& entry, FILETIME* storage) {
     *storage = ToFileTime(entry.utc);
     return storage;
   }
-  // A local time that cannot be converted is not applied rather than applied wrongly.
-  if (!LocalToUtcFileTime(ToFileTime(entry.time), storage)) return nullptr;
+  // A local time that cannot be converted is not applied rather than applied wrongly, and the
+  // trace says so (the dialog and the command line refuse such a time before it gets here).
+  if (!LocalToUtcFileTime(ToFileTime(entry.time), storage)) {
+    Trace("! %s\r\n", "日時を UTC に変換できないため、その日時は変更しません。");
+    return nullptr;
+  }
   return storage;
 }
 

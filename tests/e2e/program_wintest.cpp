@@ -343,8 +343,8 @@ TEST(Program, NamesTheCodePageCannotHoldNeverStandForOthers) {
       unchanged.push_back(tree.target);
     }
     EXPECT_EQ(0u, RunProgramWide(arguments, Widen(tree.folder.Path()))) << job;
-    for (const std::wstring& path : changed) EXPECT_TRUE(IsSystemWide(path)) << job;
-    for (const std::wstring& path : unchanged) EXPECT_FALSE(IsSystemWide(path)) << job;
+    for (const std::wstring& path : changed) EXPECT_TRUE(HasAttribute(path, FILE_ATTRIBUTE_SYSTEM)) << job;
+    for (const std::wstring& path : unchanged) EXPECT_FALSE(HasAttribute(path, FILE_ATTRIBUTE_SYSTEM)) << job;
   }
 }
 

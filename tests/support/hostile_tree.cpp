@@ -40,8 +40,3 @@ HostileTree::HostileTree() {
   outside = {parent, folder.MakeWideEntry(L"P\\victim.txt", false),
              folder.MakeWideEntry(L"P\\inner.txt", false), folder.MakeWideEntry(L"x", false)};
 }
-
-bool IsSystemWide(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
-}

@@ -21,6 +21,3 @@ struct HostileTree {
   std::wstring Below(const std::wstring& relative) const { return target + L"\\" + relative; }
 };
 
-// Whether the entry has the system attribute, by the wide call. (Not hidden: Wine reports every
-// name that begins with a dot as hidden.)
-bool IsSystemWide(const std::wstring& path);
