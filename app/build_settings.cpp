@@ -32,7 +32,7 @@ const TimestampOption kTimestampOptions[] = {
 
 bool IsZero(FileTimeValue value) { return value.low == 0 && value.high == 0; }
 
-void FoldIntoSummary(JobSettings* record, const WIN32_FIND_DATAA& found) {
+void FoldIntoSummary(JobSettings* record, const WIN32_FILE_ATTRIBUTE_DATA& found) {
   record->orMask |= found.dwFileAttributes;
   record->andMask &= found.dwFileAttributes;
   if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) record->recurse = true;
@@ -59,7 +59,7 @@ void ReadTarget(JobSettings* record, const char* argument) {
   if (!TargetPathOf(argument, target, sizeof target)) return;
   // Finding out whether the file is a shortcut reads it, which moves its last-access time; an
   // argument that stands for itself is therefore looked up before that.
-  WIN32_FIND_DATAA own;
+  WIN32_FILE_ATTRIBUTE_DATA own;
   bool ownFound = FindEntry(target, &own);
   char resolved[PATH_BUFFER_SIZE];
   if (!ResolveShortcutOrPath(resolved, target, sizeof resolved)) return;
@@ -67,7 +67,7 @@ void ReadTarget(JobSettings* record, const char* argument) {
   char folded[PATH_BUFFER_SIZE];
   CopyBounded(sizeof folded, target, folded);
   FoldCaseOfSameEntry(folded);
-  WIN32_FIND_DATAA found;
+  WIN32_FILE_ATTRIBUTE_DATA found;
   if (StringEquals(resolved, folded)) {
     if (ownFound) FoldIntoSummary(record, own);
   } else if (FindEntry(resolved, &found)) {

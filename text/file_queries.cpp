@@ -7,6 +7,7 @@
 #include "text/chars.h"
 #include "text/holders.h"
 #include "text/paths.h"
+#include "text/wide_names.h"
 
 namespace {
 
@@ -37,13 +38,10 @@ bool IsDirectory(const char* path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool FindEntry(const char* path, WIN32_FIND_DATAA* findData) {
-  // Only the entry's attributes and times are read back, never its name: the path went through
-  // the name gate already, so no look-alike can come of it here.
-  HANDLE search = FindFirstFileA(path, findData);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
-  return true;
+bool FindEntry(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data) {
+  WCHAR wide[PATH_BUFFER_SIZE];
+  return WideFromPath(path, wide, PATH_BUFFER_SIZE) &&
+         GetFileAttributesExW(wide, GetFileExInfoStandard, data) != FALSE;
 }
 
 void FoldCaseOfSameEntry(char* path) {

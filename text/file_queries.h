@@ -5,7 +5,10 @@
 
 bool PathExists(const char* path);
 bool IsDirectory(const char* path);
-bool FindEntry(const char* path, WIN32_FIND_DATAA* findData);
+// The entry's attributes and times, the link itself where the path names one. Asked by its path,
+// not searched for: a search reads the path as a pattern (a folder written with its trailing
+// separator, or a drive's root, finds nothing) and hands out names in best-fit look-alikes.
+bool FindEntry(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data);
 // Whether both paths name one existing entry (the same file id on the same volume).
 bool NameSameEntry(const char* a, const char* b);
 

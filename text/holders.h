@@ -26,22 +26,6 @@ class HandleHolder {
   HANDLE handle_;
 };
 
-// A search started by FindFirstFileA or FindFirstFileW.
-class FindHolder {
- public:
-  explicit FindHolder(HANDLE search) : search_(search) {}
-  ~FindHolder() {
-    if (Valid()) FindClose(search_);
-  }
-  FindHolder(const FindHolder&) = delete;
-  FindHolder& operator=(const FindHolder&) = delete;
-  bool Valid() const { return search_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return search_; }
-
- private:
-  HANDLE search_;
-};
-
 // An icon handle destroyed with DestroyIcon.
 class IconHolder {
  public:

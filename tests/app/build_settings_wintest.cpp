@@ -133,6 +133,7 @@ TEST(BuildJobSettings, ResolvesTargetsAndTurnsRecursionOnForFolders) {
   } cases[] = {
       {file, {Lower(file)}, false},
       {sub, {Lower(sub)}, true},
+      {sub + "\\", {Lower(sub) + "\\"}, true},  // written as a folder: still looked up
       {toSub, {Lower(sub)}, true},         // a shortcut stands for its target
       {toGone, {Lower(toGone)}, false},    // ... unless the target is gone
       {gone, {}, false},                   // a missing path is no target
