@@ -32,67 +32,34 @@ struct Job {
     record.orMask = orMask;
     record.andMask = 0xFFFFFFFFu;
     record.recurse = true;
-    char path[MAX_PATH + 1];
-    EXPECT_GT(WideCharToMultiByte(CP_ACP, 0, target.c_str(), -1, path, sizeof path, nullptr, nullptr), 0);
-    AddTarget(record.targets, path);
+    AddTarget(record.targets, Narrow(target).c_str());
   }
   ~Job() { DestroyTargetList(record.targets); }
   JobSettings record;
 };
-
-std::wstring Literal(const std::wstring& path) { return L"\\\\?\\" + path; }
-
-// The attributes of any entry, however long its path or odd its name; a missing entry fails.
-DWORD AttributesOf(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(Literal(path).c_str());
-  EXPECT_NE(INVALID_FILE_ATTRIBUTES, attributes) << "missing: " << Shown(path.c_str());
-  return attributes;
-}
-
-bool Has(const std::wstring& path, DWORD bit) {
-  DWORD attributes = AttributesOf(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & bit) != 0;
-}
-
-void MakeLiteral(const std::wstring& path, bool folder) {
-  std::wstring literal = Literal(path);
-  if (folder) {
-    ASSERT_TRUE(CreateDirectoryW(literal.c_str(), nullptr)) << Shown(path.c_str());
-    return;
-  }
-  HANDLE file = CreateFileW(literal.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, file) << Shown(path.c_str());
-  CloseHandle(file);
-}
 
 // Every entry of a chain of folders with Japanese names (two bytes each in the code page),
 // each holding a file, is changed, however far its path runs past 260 and 1,000 bytes; and so
 // are names that a plain path would read as another entry or a device, beside those entries.
 TEST(WalkBelowATarget, ReachesEveryEntryWhateverItsPathOrName) {
   TempFolder folder;
-  std::wstring top = Widen(folder.Path()) + L"\\chain";
-  MakeLiteral(top, true);
+  std::wstring top = folder.MakeWideEntry(L"chain", true);
   std::vector<std::wstring> entries;
-  std::wstring level = top;
-  while (level.size() < 700) {  // units; more than 1,300 bytes in the code page
+  std::wstring level = L"chain";
+  while (level.size() < 650) {  // units; more than 1,300 bytes in the code page
     level += L"\\\u65e5\u672c\u8a9e\u306e\u30d5\u30a9\u30eb\u30c0";  // 日本語のフォルダ
-    MakeLiteral(level, true);
-    entries.push_back(level);
-    std::wstring file = level + L"\\\u5831\u544a.txt";  // 報告.txt
-    MakeLiteral(file, false);
-    entries.push_back(file);
+    entries.push_back(folder.MakeWideEntry(level, true));
+    entries.push_back(folder.MakeWideEntry(level + L"\\\u5831\u544a.txt", false));  // 報告.txt
   }
   // In the plain form each of these names another entry or a device.
-  for (const wchar_t* name : {L"a.", L"a", L"b ", L"b", L"nul", L"con.txt"}) {
-    entries.push_back(top + L"\\" + name);
-    MakeLiteral(entries.back(), false);
-  }
-  ASSERT_GT(WideCharToMultiByte(CP_ACP, 0, level.c_str(), -1, nullptr, 0, nullptr, nullptr), 1000);
+  for (const wchar_t* name : {L"a.", L"a", L"b ", L"b", L"nul", L"con.txt"})
+    entries.push_back(folder.MakeWideEntry(L"chain\\" + std::wstring(name), false));
+  ASSERT_GT(Narrow(entries[entries.size() - 7]).size(), 1000u);
   Job job(top);
   TraceLines trace;
   RecordingCalls recording;
   RunJob(&job.record);
-  for (const std::wstring& entry : entries) EXPECT_TRUE(Has(entry, kSystem)) << Shown(entry.c_str());
+  for (const std::wstring& entry : entries) EXPECT_TRUE(HasAttribute(entry, kSystem)) << Narrow(entry);
   EXPECT_TRUE(trace.lines.empty()) << trace.lines[0];
   // Each entry once: "a." never stood for "a", nor "b " for "b".
   std::map<std::string, int> writes;
@@ -138,20 +105,20 @@ TEST(WalkBelowATarget, NamesTheCodePageCannotHoldAreTheirOwn) {
     for (const std::string& call : g_recorder.Log()) writes += call.compare(0, 4, "set ") == 0;
     auto expected = [&](const std::wstring& path, bool all) {
       if (all) return true;
-      if (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) return true;
+      if (WideAttributes(path) & FILE_ATTRIBUTE_DIRECTORY) return true;
       for (const std::wstring& name : c.only)
         if (path == tree.Below(name)) return true;
       return false;
     };
     for (const std::wstring& path : tree.plain)
-      EXPECT_EQ(expected(path, c.allPlain), Has(path, kSystem)) << c.pattern << " " << Shown(path.c_str());
+      EXPECT_EQ(expected(path, c.allPlain), HasAttribute(path, kSystem)) << c.pattern << " " << Narrow(path);
     for (const std::wstring& path : tree.hostile)
-      EXPECT_EQ(expected(path, c.allHostile), Has(path, kSystem)) << c.pattern << " " << Shown(path.c_str());
-    for (const std::wstring& path : tree.outside) EXPECT_FALSE(Has(path, kSystem));
+      EXPECT_EQ(expected(path, c.allHostile), HasAttribute(path, kSystem)) << c.pattern << " " << Narrow(path);
+    for (const std::wstring& path : tree.outside) EXPECT_FALSE(HasAttribute(path, kSystem));
     // Every change above was one write: no entry was reached twice, by another name.
     int changed = 1;  // T itself
     for (const auto* list : {&tree.plain, &tree.hostile})
-      for (const std::wstring& path : *list) changed += Has(path, kSystem);
+      for (const std::wstring& path : *list) changed += HasAttribute(path, kSystem);
     EXPECT_EQ(changed, writes) << c.pattern;
     EXPECT_TRUE(trace.lines.empty()) << trace.lines[0];
   }
@@ -271,10 +238,10 @@ TEST(WalkBelowATarget, LeavesLinksAloneByTheirTagAndJoinsNoUnsafeName) {
   TraceLines trace;
   RunJob(&job.record);
   for (const auto& c : cases)
-    EXPECT_EQ(c.changed, Has(Widen(folder.Join(std::string("T\\") + c.name)), kHidden)) << c.name;
+    EXPECT_EQ(c.changed, HasAttribute(Widen(folder.Join(std::string("T\\") + c.name)), kHidden)) << c.name;
   // The reported names reach neither victim.txt: the one in T is changed as itself.
-  EXPECT_FALSE(Has(Widen(outsideVictim), kHidden));
-  EXPECT_TRUE(Has(Widen(victim), kHidden));
+  EXPECT_FALSE(HasAttribute(Widen(outsideVictim), kHidden));
+  EXPECT_TRUE(HasAttribute(Widen(victim), kHidden));
   EXPECT_EQ(4u, trace.lines.size());  // one for each unsafe name
 }
 
@@ -294,7 +261,7 @@ TEST(WalkBelowATarget, WritesFromTheAttributesTheEntryHoldsWhenOpened) {
   Job job(Widen(folder.Join("T")), kHidden);
   AlteredListing listing({}, Late::SetReadOnly, &other);
   RunJob(&job.record);
-  EXPECT_EQ(kHidden | kReadOnly, AttributesOf(Widen(listed)) & 0x07);
+  EXPECT_EQ(kHidden | kReadOnly, Attributes(listed) & 0x07);
   SetAttributes(other, 0);
 }
 
@@ -391,7 +358,7 @@ TEST(WalkBelowATarget, AFolderSwappedForALinkNeverLeadsOutside) {
   for (const std::string& path : inside) SetAttributes(path, 0);
   Job last(Widen(folder.Join("T")));
   RunJob(&last.record);
-  for (const std::string& path : inside) EXPECT_TRUE(Has(Widen(path), kSystem)) << path;
+  for (const std::string& path : inside) EXPECT_TRUE(HasAttribute(Widen(path), kSystem)) << path;
   std::printf("%d jobs, %d swaps, %d entries left alone as swapped\n", jobs, rounds(), skipped);
 }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/file_calls.h"
+#include "support/temp_folder.h"
 
 struct CallRecorder {
   std::mutex mutex;
@@ -68,20 +69,12 @@ struct CallRecorder {
 
 inline CallRecorder g_recorder;
 
-inline std::string Shown(LPCWSTR text) {
-  int bytes = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, "?", nullptr);
-  std::string shown(bytes > 0 ? bytes : 1, '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, -1, &shown[0], bytes, "?", nullptr);
-  shown.resize(shown.size() - 1);
-  return shown;
-}
-
 // The last component of a path, as the code page shows it.
 inline std::string LastName(LPCWSTR path) {
   LPCWSTR name = path;
   for (LPCWSTR at = path; *at; ++at)
     if (*at == L'\\') name = at + 1;
-  return Shown(name);
+  return Narrow(name);
 }
 
 inline std::string Hex(DWORD value) {
@@ -108,7 +101,7 @@ inline HANDLE WINAPI RecordedCreateFile(LPCWSTR path, DWORD access, DWORD share,
   {
     std::lock_guard<std::mutex> lock(g_recorder.mutex);
     if (file != INVALID_HANDLE_VALUE) g_recorder.names[file] = name;
-    g_recorder.opened.push_back(Shown(wcsncmp(path, L"\\\\?\\", 4) == 0 ? path + 4 : path));
+    g_recorder.opened.push_back(Narrow(wcsncmp(path, L"\\\\?\\", 4) == 0 ? path + 4 : path));
     pause = g_recorder.opens++ == g_recorder.pauseAtOpen;
     if (pause) g_recorder.pausedName = name;
   }

@@ -19,6 +19,18 @@ std::wstring Widen(const std::string& text) {
   return wide;
 }
 
+std::string Narrow(const std::wstring& text) {
+  int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, "?", nullptr);
+  std::string narrow(bytes > 0 ? bytes : 1, '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &narrow[0], bytes, "?", nullptr);
+  narrow.resize(narrow.size() - 1);
+  return narrow;
+}
+
+std::wstring Literal(const std::wstring& path) {
+  return path.compare(0, 4, L"\\\\?\\") == 0 ? path : L"\\\\?\\" + path;
+}
+
 namespace {
 
 // Wide calls, so that entries whose paths are too long for the ANSI calls go too.
@@ -133,9 +145,7 @@ bool HasAttribute(const std::string& path, DWORD attribute) {
 }
 
 bool HasAttribute(const std::wstring& path, DWORD attribute) {
-  char shown[2 * MAX_PATH + 1] = "";
-  WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, shown, sizeof shown - 1, "?", nullptr);
-  return HasAttributeValue(GetFileAttributesW(path.c_str()), attribute, shown);
+  return HasAttributeValue(GetFileAttributesW(Literal(path).c_str()), attribute, Narrow(path));
 }
 
 void SetAttributes(const std::string& path, DWORD attributes) {
@@ -243,10 +253,11 @@ bool MakeShortcut(const std::string& linkPath, const std::wstring& target) {
 // An empty file or a folder, by the wide calls, which take any name and longer paths.
 static void CreateWideEntry(const std::wstring& path, bool isFolder) {
   bool made;
+  std::wstring literal = Literal(path);
   if (isFolder) {
-    made = CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    made = CreateDirectoryW(literal.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
   } else {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(literal.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     made = file != INVALID_HANDLE_VALUE;
     if (made) CloseHandle(file);
@@ -261,9 +272,9 @@ std::string TempFolder::MakeLongEntry(const std::string& folder, std::size_t nam
   return path;
 }
 
-DWORD WideAttributes(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()); }
+DWORD WideAttributes(const std::string& path) { return WideAttributes(Widen(path)); }
 
-DWORD WideAttributes(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+DWORD WideAttributes(const std::wstring& path) { return GetFileAttributesW(Literal(path).c_str()); }
 
 std::wstring TempFolder::MakeWideEntry(const std::wstring& relative, bool isFolder) {
   std::wstring path = Widen(path_);
@@ -271,7 +282,7 @@ std::wstring TempFolder::MakeWideEntry(const std::wstring& relative, bool isFold
     std::size_t slash = relative.find(L'\\', start);
     path += L"\\" + relative.substr(start, slash == std::wstring::npos ? slash : slash - start);
     if (slash == std::wstring::npos) break;
-    CreateDirectoryW(path.c_str(), nullptr);
+    CreateDirectoryW(Literal(path).c_str(), nullptr);
     start = slash + 1;
   }
   CreateWideEntry(path, isFolder);

@@ -58,6 +58,11 @@ FILETIME CentralEuropeanLocal(const FILETIME& utc);
 DWORD WideAttributes(const std::string& path);
 DWORD WideAttributes(const std::wstring& path);
 std::wstring Widen(const std::string& text);
+// A wide text as the code page shows it, '?' for each character it lacks.
+std::string Narrow(const std::wstring& text);
+// A full path in the form the system takes literally ("\\?\" in front): no length limit, no
+// trailing dot or space dropped, no device name.
+std::wstring Literal(const std::wstring& path);
 // The short (8.3) form of an existing path, in the code page; empty when there is none.
 std::string ShortPathOf(const std::wstring& path);
 // Creates a shortcut file at linkPath pointing to target, through the shell link object.
