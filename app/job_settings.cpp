@@ -18,6 +18,7 @@ bool InitJobSettings(JobSettings* record) {
   record->targets = ListCreate();
   record->filterKind = FILTER_NONE;
   std::memset(record->filterPattern, 0, sizeof record->filterPattern);
+  record->report = nullptr;
   return record->targets != nullptr;
 }
 
@@ -46,6 +47,7 @@ void CopyJobSettings(JobSettings* destination, const JobSettings* source) {
   destination->targets = source->targets;
   destination->filterKind = source->filterKind;
   std::memcpy(destination->filterPattern, source->filterPattern, sizeof source->filterPattern);
+  destination->report = source->report;
 }
 
 int AddTarget(TargetList* list, const char* path) {

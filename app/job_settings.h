@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "app/job_report.h"
 #include "text/string_list.h"
 
 // The four attributes the tool offers; every other bit passes through the masks unchanged.
@@ -55,6 +56,10 @@ struct JobSettings {
   TargetList* targets;
   int32_t filterKind;
   char filterPattern[FILTER_PATTERN_SIZE];
+  // Where the job counts what it did with each entry; not owned, null for nowhere. Written by
+  // the worker, read by the user-interface thread once the worker has ended (its progress also
+  // while it runs).
+  JobReport* report;
 };
 
 static_assert(sizeof(std::atomic<bool>) == 1, "the cancel flag is one byte");
