@@ -7,6 +7,7 @@
 
 #include "app/build_settings.h"
 #include "app/code_page_guard.h"
+#include "app/job_report_texts.h"
 #include "app/job_settings.h"
 #include "app/job_window.h"
 #include "app/wide_arguments.h"
@@ -36,9 +37,16 @@ int RunApplication(HINSTANCE instance, int count, char** vector) {
   else
     MakeApplyMasks(&record);
   if (start) {
+    JobReport report;
+    StartJobReport(&report);
+    record.report = &report;
     if (CreateJobWindow(instance, &record)) {
       RunMessageLoop();
       UnregisterWindowClass(instance, JOB_WINDOW_CLASS);
+      TraceJobCounts(report);
+      if (NotChangedCount(report) > 0) exitCode = EXIT_NOT_ALL_CHANGED;
+      // The user who pressed OK is still there to be told; a script has the exit code.
+      if (record.showDialog) ShowNotChangedBox(nullptr, report, HEADING_JOB);
     } else {
       Trace("! %s\r\n", "作業を始められなかったため、何も変更しませんでした。");
       // A job that could not run at all must not look like success to a script or scheduler.
