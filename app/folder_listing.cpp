@@ -25,6 +25,7 @@ void StartListing(FolderListing* listing, HANDLE folder, BYTE* buffer) {
   listing->next = 0;
   listing->filled = false;
   listing->ended = false;
+  listing->failure = 0;
 }
 
 bool NextListedEntry(const FileCalls& calls, FolderListing* listing, ListedEntry* entry) {
@@ -32,7 +33,12 @@ bool NextListedEntry(const FileCalls& calls, FolderListing* listing, ListedEntry
   if (!listing->filled) {
     if (!calls.readInformation(listing->folder, FileIdBothDirectoryInfo, listing->buffer,
                           FOLDER_LISTING_BYTES)) {
+      DWORD error = GetLastError();
       listing->ended = true;
+      // The end of a listing is an error code too; so is an empty one (a drive's root has no
+      // "." entry to list).
+      if (error != ERROR_NO_MORE_FILES && error != ERROR_FILE_NOT_FOUND)
+        listing->failure = error ? error : ERROR_READ_FAULT;
       return false;
     }
     listing->filled = true;
@@ -42,6 +48,7 @@ bool NextListedEntry(const FileCalls& calls, FolderListing* listing, ListedEntry
   if (record == nullptr) {
     // A record the platform cannot have written: nothing after it can be trusted either.
     listing->ended = true;
+    listing->failure = ERROR_INVALID_DATA;
     return false;
   }
   entry->name = record->FileName;

@@ -22,11 +22,15 @@ struct FolderListing {
   DWORD next;     // offset of the next record in the buffer
   bool filled;    // the buffer holds records not yet handed out
   bool ended;
+  // Why the listing ended before its last entry (a share that dropped, a record the platform
+  // cannot have written); 0 when it ran to its end.
+  DWORD failure;
 };
 
 // Room for at least a dozen entries of the longest name per call.
 enum { FOLDER_LISTING_BYTES = 8192 };
 
 void StartListing(FolderListing* listing, HANDLE folder, BYTE* buffer);
-// The next entry, "." and ".." included; false at the end or when the folder cannot be read.
+// The next entry, "." and ".." included; false at the end or when the folder cannot be read
+// further (failure then says why).
 bool NextListedEntry(const FileCalls& calls, FolderListing* listing, ListedEntry* entry);

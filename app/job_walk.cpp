@@ -7,10 +7,12 @@
 #include "app/apply_plan.h"
 #include "app/entry_rules.h"
 #include "app/folder_listing.h"
+#include "app/job_report_texts.h"
 #include "app/local_time.h"
 #include "app/long_path.h"
 #include "app/name_filter.h"
 #include "text/allocation.h"
+#include "text/bounded.h"
 #include "text/paths.h"
 #include "text/trace.h"
 #include "text/wide_names.h"
@@ -33,6 +35,7 @@ struct Level {
 
 struct Walk {
   const JobSettings* settings;
+  JobReport* report;
   const FileCalls* calls;
   AppliedTimes times;
   bool jobWrites;  // the job changes anything at all
@@ -64,18 +67,26 @@ bool IsDotEntry(const ListedEntry& entry) {
          (entry.nameUnits == 1 || (entry.nameUnits == 2 && entry.name[1] == L'.'));
 }
 
-void TraceAtPath(const Walk& walk, const char* message) {
+// The entry the walk's path names now was not changed, or not wholly.
+void NotChangedAtPath(Walk* walk, NotChangedReason reason, DWORD error) {
   char shown[TRACE_LINE_SIZE];
-  ShowLongPath(walk.path, shown, sizeof shown);
-  Trace("! %s\r\n => %s\r\n", message, shown);
+  ShowLongPath(walk->path, shown, sizeof shown);
+  ReportNotChanged(walk->report, shown, reason, error);
 }
 
 // For an entry whose name is not (or cannot be) joined to the folder's path.
-void TraceBesidePath(const Walk& walk, const char* message, const ListedEntry& entry) {
-  char folder[TRACE_LINE_SIZE / 2], name[NAME_BUFFER_SIZE];
-  ShowLongPath(walk.path, folder, sizeof folder);
+void NotChangedBesidePath(Walk* walk, const ListedEntry& entry, NotChangedReason reason) {
+  char folder[TRACE_LINE_SIZE / 2], name[NAME_BUFFER_SIZE], shown[TRACE_LINE_SIZE];
+  ShowLongPath(walk->path, folder, sizeof folder);
   ShownNameFromWide(entry.name, entry.nameUnits, name, sizeof name);
-  Trace("! %s\r\n => %s\\%s\r\n", message, folder, name);
+  FormatBounded(shown, sizeof shown, "%s\\%s", folder, name);
+  ReportNotChanged(walk->report, shown, reason, 0);
+}
+
+// Why an open or a read through a handle failed, from the error it left.
+NotChangedReason FailedCall(DWORD* error, NotChangedReason otherwise) {
+  *error = GetLastError();
+  return ReasonFromError(*error, otherwise);
 }
 
 bool Valid(HANDLE handle) { return handle != INVALID_HANDLE_VALUE && handle != nullptr; }
@@ -101,18 +112,27 @@ LARGE_INTEGER TimeField(const FILETIME* time) {
 }
 
 // The one write: the times and the new attributes together, decided from the attributes the
-// entry holds now, through its handle.
-void ChangeThroughHandle(const Walk& walk, HANDLE handle, DWORD current) {
-  const JobSettings& settings = *walk.settings;
-  ApplyPlan plan = PlanApply(current, WritesTimes(walk.times), settings.orMask, settings.andMask);
-  if (!plan.write) return;
+// entry holds now, through its handle; its outcome counted (and told where it failed).
+void ChangeThroughHandle(Walk* walk, HANDLE handle, DWORD current) {
+  const JobSettings& settings = *walk->settings;
+  ApplyPlan plan = PlanApply(current, WritesTimes(walk->times), settings.orMask, settings.andMask);
+  if (!plan.write) {
+    CountOutcome(walk->report, OUTCOME_ALREADY_AS_ASKED);
+    return;
+  }
   FILE_BASIC_INFO basic;
   std::memset(&basic, 0, sizeof basic);
-  basic.CreationTime = TimeField(walk.times.creation);
-  basic.LastAccessTime = TimeField(walk.times.lastAccess);
-  basic.LastWriteTime = TimeField(walk.times.lastWrite);
+  basic.CreationTime = TimeField(walk->times.creation);
+  basic.LastAccessTime = TimeField(walk->times.lastAccess);
+  basic.LastWriteTime = TimeField(walk->times.lastWrite);
   basic.FileAttributes = plan.writtenAttributes;
-  walk.calls->setInformation(handle, FileBasicInfo, &basic, sizeof basic);
+  if (walk->calls->setInformation(handle, FileBasicInfo, &basic, sizeof basic)) {
+    CountOutcome(walk->report, OUTCOME_CHANGED);
+    return;
+  }
+  DWORD error = 0;
+  NotChangedReason reason = FailedCall(&error, REASON_NOT_WRITTEN);
+  NotChangedAtPath(walk, reason, error);
 }
 
 // What the handle holds: its id and the attributes it has now; false when they cannot be read.
@@ -159,9 +179,17 @@ void PopLevel(Walk* walk) {
 // to list it.
 bool Enter(Walk* walk, HANDLE folder) {
   if (PushLevel(walk, folder)) return true;
-  TraceAtPath(*walk, "メモリが足りないため、フォルダの中を変更しませんでした。");
+  NotChangedAtPath(walk, REASON_NO_MEMORY, ERROR_NOT_ENOUGH_MEMORY);
   walk->calls->closeHandle(folder);
   return false;
+}
+
+// The listing of the innermost folder ended early: what it held after that was not reached.
+void NoteListingFailure(Walk* walk) {
+  const Level& level = walk->levels[walk->depth - 1];
+  if (level.listing.failure == 0) return;
+  CutPathTo(&walk->path, level.pathLength);
+  NotChangedAtPath(walk, REASON_NOT_LISTED, level.listing.failure);
 }
 
 // One entry of the folder being listed; true when it is a folder that has been entered.
@@ -171,46 +199,71 @@ bool ProcessListedEntry(Walk* walk, const ListedEntry& entry) {
   // A link met below a target may point out of the tree or back up into it (an endless walk),
   // and changing it may change what it points to: it is left alone. Other reparse points
   // (deduplicated files, cloud placeholders) are the entries themselves.
-  if (StandsForAnotherName(entry.attributes, entry.reparseTag)) return false;
+  if (StandsForAnotherName(entry.attributes, entry.reparseTag)) {
+    CountOutcome(walk->report, OUTCOME_LINK_LEFT_ALONE);
+    return false;
+  }
   if (!IsJoinableName(entry.name, entry.nameUnits)) {
-    TraceBesidePath(*walk, "別の場所を指す名前を飛ばしました。", entry);
+    NotChangedBesidePath(walk, entry, REASON_NOT_A_TARGET);
     return false;
   }
   char shown[NAME_BUFFER_SIZE];
   ShownNameFromWide(entry.name, entry.nameUnits, shown, sizeof shown);
   bool isFolder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   bool accepted = AcceptName(shown, isFolder, settings.filterPattern, settings.filterKind);
+  if (!accepted) {
+    CountOutcome(walk->report, OUTCOME_FILTERED_OUT);
+    return false;
+  }
   // The listing's copy of the attributes may be older than the entry: it only tells whether the
   // entry may need a write. What is written is decided again from the entry's handle.
-  bool write = accepted && (isFolder ? walk->jobWrites
-                                     : PlanApply(entry.attributes, WritesTimes(walk->times),
-                                                 settings.orMask, settings.andMask).write);
-  if (!write && !isFolder) return false;
+  bool write = isFolder ? walk->jobWrites
+                        : PlanApply(entry.attributes, WritesTimes(walk->times), settings.orMask,
+                                    settings.andMask).write;
+  if (!write && !isFolder) {
+    CountOutcome(walk->report, OUTCOME_ALREADY_AS_ASKED);
+    return false;
+  }
   const int folderLength = walk->levels[walk->depth - 1].pathLength;
   const EntryIdentity listed = {entry.attributes, entry.fileId};
   if (!AppendName(&walk->path, entry.name, entry.nameUnits)) {
-    TraceBesidePath(*walk, "パスが長すぎるため飛ばしました。", entry);
+    NotChangedBesidePath(walk, entry, REASON_NOT_A_TARGET);
     return false;
   }
   DWORD access = FILE_READ_ATTRIBUTES | (write ? FILE_WRITE_ATTRIBUTES : 0) |
                  (isFolder ? kListAccess : 0);
   const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
   HANDLE handle = OpenEntry(calls, walk->path.units, access, isFolder, flags);
+  DWORD error = 0;
+  NotChangedReason reason = REASON_NO_ACCESS;
+  if (!Valid(handle)) reason = FailedCall(&error, REASON_NO_ACCESS);
+  bool folderNotWritten = false;
   if (!Valid(handle) && write && isFolder) {
     // A folder that cannot be changed may still be listed, and its contents changed.
     write = false;
+    folderNotWritten = true;
     access &= ~FILE_WRITE_ATTRIBUTES;
     handle = OpenEntry(calls, walk->path.units, access, isFolder, flags);
   }
   bool entered = false;
-  if (Valid(handle)) {
+  if (!Valid(handle)) {
+    NotChangedAtPath(walk, reason, error);
+  } else {
     EntryIdentity opened;
-    bool read = ReadOpened(calls, handle, &opened);
-    if (!read || !IsListedEntry(listed, opened)) {
-      if (read) TraceAtPath(*walk, "一覧のあとで別のものに入れ替わったため飛ばしました。");
+    if (!ReadOpened(calls, handle, &opened)) {
+      reason = FailedCall(&error, REASON_NO_ACCESS);
+      NotChangedAtPath(walk, reason, error);
+      calls.closeHandle(handle);
+    } else if (!IsListedEntry(listed, opened)) {
+      NotChangedAtPath(walk, REASON_CHANGED_UNDER_JOB, 0);
       calls.closeHandle(handle);
     } else {
-      if (write) ChangeThroughHandle(*walk, handle, opened.attributes);
+      if (folderNotWritten)
+        NotChangedAtPath(walk, reason, error);
+      else if (write)
+        ChangeThroughHandle(walk, handle, opened.attributes);
+      else
+        CountOutcome(walk->report, OUTCOME_ALREADY_AS_ASKED);
       if (isFolder)
         entered = Enter(walk, handle);  // holds the handle from here on
       else
@@ -225,65 +278,97 @@ bool ProcessListedEntry(Walk* walk, const ListedEntry& entry) {
 // changed before its contents, entries come in the listing's order.
 void WalkBelow(Walk* walk, HANDLE folder) {
   if (!Enter(walk, folder)) return;
-  // After a cancel the entry in hand is finished, and a folder it enters still shows its first
-  // entry; then every listing stops.
-  bool justEntered = true;
-  while (walk->depth > 0) {
-    if (!justEntered && Cancelled(*walk)) break;
+  // After a cancel the entry in hand is finished and no other is begun, at any depth.
+  while (walk->depth > 0 && !Cancelled(*walk)) {
     ListedEntry entry;
     if (!NextListedEntry(*walk->calls, &walk->levels[walk->depth - 1].listing, &entry)) {
+      NoteListingFailure(walk);
       PopLevel(walk);
-      justEntered = false;
       continue;
     }
     if (IsDotEntry(entry)) continue;
-    justEntered = ProcessListedEntry(walk, entry);
+    ProcessListedEntry(walk, entry);
   }
   while (walk->depth > 0) PopLevel(walk);
 }
 
+// A target that was not changed, or not wholly.
+void TargetNotChanged(Walk* walk, const char* target, NotChangedReason reason, DWORD error) {
+  ReportNotChanged(walk->report, target, reason, error);
+}
+
 // A target, and below it when it is a folder and the job descends.
 void ProcessTarget(Walk* walk, const char* target) {
-  if (!StartLongPath(target, &walk->path)) return;
+  if (!StartLongPath(target, &walk->path)) {
+    TargetNotChanged(walk, target, REASON_NOT_A_TARGET, 0);
+    return;
+  }
   const JobSettings& settings = *walk->settings;
   const FileCalls& calls = *walk->calls;
+  DWORD error = 0;
   DWORD seen = calls.getAttributes(walk->path.units);
-  if (seen == INVALID_FILE_ATTRIBUTES) return;
+  if (seen == INVALID_FILE_ATTRIBUTES) {
+    NotChangedReason reason = FailedCall(&error, REASON_NOT_FOUND);
+    TargetNotChanged(walk, target, reason, error);
+    return;
+  }
   bool isFolder = (seen & FILE_ATTRIBUTE_DIRECTORY) != 0;
   bool enter = settings.recurse && isFolder;
   const char* name = FileNamePart(target);
-  bool write = walk->jobWrites &&
-               AcceptName(name, isFolder, settings.filterPattern, settings.filterKind);
-  if (!write && !enter) return;
+  bool accepted = AcceptName(name, isFolder, settings.filterPattern, settings.filterKind);
+  bool write = walk->jobWrites && accepted;
+  if (!write && !enter) {
+    CountOutcome(walk->report, accepted ? OUTCOME_ALREADY_AS_ASKED : OUTCOME_FILTERED_OUT);
+    return;
+  }
   DWORD access = FILE_READ_ATTRIBUTES | (write ? FILE_WRITE_ATTRIBUTES : 0) |
                  (enter ? kListAccess : 0);
   // A target is the user's choice: a link among them stands for what it points to, and is
   // opened so.
   const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS;
   HANDLE handle = OpenEntry(calls, walk->path.units, access, enter, flags);
+  NotChangedReason reason = REASON_NO_ACCESS;
+  if (!Valid(handle)) reason = FailedCall(&error, REASON_NO_ACCESS);
+  bool folderNotWritten = false;
   if (!Valid(handle) && write && enter) {
     write = false;
+    folderNotWritten = true;
     access &= ~FILE_WRITE_ATTRIBUTES;
     handle = OpenEntry(calls, walk->path.units, access, enter, flags);
   }
-  if (!Valid(handle)) return;
+  if (!Valid(handle)) {
+    TargetNotChanged(walk, target, reason, error);
+    return;
+  }
   FILE_BASIC_INFO basic;
   if (!calls.readInformation(handle, FileBasicInfo, &basic, sizeof basic)) {
+    reason = FailedCall(&error, REASON_NO_ACCESS);
+    TargetNotChanged(walk, target, reason, error);
     calls.closeHandle(handle);
     return;
   }
   bool folderNow = (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if (write && AcceptName(name, folderNow, settings.filterPattern, settings.filterKind))
-    ChangeThroughHandle(*walk, handle, basic.FileAttributes);
+  if (folderNotWritten) {
+    TargetNotChanged(walk, target, reason, error);
+  } else if (!write) {
+    CountOutcome(walk->report, accepted ? OUTCOME_ALREADY_AS_ASKED : OUTCOME_FILTERED_OUT);
+  } else if (folderNow != isFolder) {
+    // Swapped between the look and the open: the filter's answer was for another kind of entry.
+    TargetNotChanged(walk, target, REASON_CHANGED_UNDER_JOB, 0);
+  } else {
+    ChangeThroughHandle(walk, handle, basic.FileAttributes);
+  }
   if (enter && folderNow)
     WalkBelow(walk, handle);
   else
     calls.closeHandle(handle);
 }
 
-bool StartWalk(Walk* walk, const JobSettings* settings, const AppliedTimes& times) {
+bool StartWalk(Walk* walk, const JobSettings* settings, JobReport* report,
+               const AppliedTimes& times) {
   std::memset(walk, 0, sizeof *walk);
   walk->settings = settings;
+  walk->report = report;
   walk->calls = &CurrentFileCalls();
   walk->times = times;
   // The times point into the record they came in.
@@ -320,8 +405,15 @@ bool WritesTimes(const AppliedTimes& times) {
 void RunJob(const JobSettings* settings) {
   AppliedTimes times;
   PlanAppliedTimes(*settings, &times);
+  // Counted also where nobody asks for the counts, so that the walk has one way.
+  JobReport unread;
+  StartJobReport(&unread);
+  JobReport* report = settings->report ? settings->report : &unread;
   Walk walk;
-  if (!StartWalk(&walk, settings, times)) return;
+  if (!StartWalk(&walk, settings, report, times)) {
+    ReportNotChanged(report, "", REASON_NO_MEMORY, ERROR_NOT_ENOUGH_MEMORY);
+    return;
+  }
   // One pass along the list: item i found by counting from the front would cost a walk per target.
   const StringListNode* node = settings->targets ? settings->targets->first : nullptr;
   for (; node && !Cancelled(walk); node = node->next) {
@@ -336,8 +428,10 @@ void ApplyChanges(const AppliedTimes& times, const char* path, uint32_t orMask, 
   if (!InitJobSettings(&settings)) return;
   settings.orMask = orMask;
   settings.andMask = andMask;
+  JobReport unread;
+  StartJobReport(&unread);
   Walk walk;
-  if (StartWalk(&walk, &settings, times)) {
+  if (StartWalk(&walk, &settings, &unread, times)) {
     ProcessTarget(&walk, path);
     EndWalk(&walk);
   }

@@ -23,8 +23,9 @@ const char kTrayTip[] = "Morvane が作業中です";
 // The first form of the record, understood by every shell: 88 bytes in the 32-bit build, 104 in
 // the 64-bit one (a shell refuses the icon when the size does not fit its architecture).
 const UINT kTrayIconRecordSize = NOTIFYICONDATAA_V1_SIZE;
+// About ten seconds of tries, as long as a taskbar takes to come up after a logon.
 const int kTrayAddAttempts = 21;
-const DWORD kTrayRetryDelay = 500;
+const int kTrayTipSize = 64;  // of the record's first form
 
 // The shell broadcasts this message when its taskbar is created anew (after a restart of the
 // shell); every icon in the notification area is gone by then and must be added again.
@@ -33,35 +34,64 @@ UINT TaskbarCreatedMessage() {
   return message;
 }
 
-// Waits for the worker's thread to end and lets go of it; the record stays.
-void JoinWorker(WorkerThread* worker) {
-  if (worker == nullptr || worker->thread == nullptr) return;
-  WaitForSingleObject(worker->thread, INFINITE);
+// Waits for the worker's thread to end and lets go of it; the record stays. False when it is
+// still running after the wait (the thread is kept then).
+bool JoinWorker(WorkerThread* worker, DWORD wait = INFINITE) {
+  if (worker == nullptr || worker->thread == nullptr) return true;
+  if (WaitForSingleObject(worker->thread, wait) != WAIT_OBJECT_0) return false;
   CloseHandle(worker->thread);
   worker->thread = nullptr;
+  return true;
 }
 
 // Asks the worker to stop and waits until it has finished its current entry; the record stays.
 // A worker that was never resumed is let go now, and finds the job cancelled before it began.
-void FinishWorker(WorkerThread* worker) {
-  if (worker == nullptr) return;
+bool FinishWorker(WorkerThread* worker, DWORD wait = INFINITE) {
+  if (worker == nullptr) return true;
   if (worker->settings) worker->settings->cancelRequested.store(true);
   if (worker->thread && !worker->started &&
       ResumeThread(worker->thread) == static_cast<DWORD>(-1))
     TerminateThread(worker->thread, 0);  // it never ran a line, so it holds nothing
-  JoinWorker(worker);
+  return JoinWorker(worker, wait);
 }
 
 // The job is over (or never started): the window goes, and with it the program.
 void CloseJobWindow(HWND window, WorkerThread* worker) {
   JoinWorker(worker);
   KillTimer(window, JOB_WATCH_TIMER);
+  KillTimer(window, JOB_TRAY_TIMER);
   DestroyWindow(window);
 }
 
 WorkerThread* WorkerOf(HWND window) {
   return static_cast<WorkerThread*>(GetPropA(window, PROP_THREAD));
 }
+
+TrayIcon* TrayOf(HWND window) { return static_cast<TrayIcon*>(GetPropA(window, PROP_WAITICON)); }
+
+void TryAddTrayIcon(TrayIcon* tray) {
+  if (tray->added || tray->addAttempts >= kTrayAddAttempts) return;
+  ++tray->addAttempts;
+  tray->added = Shell_NotifyIconA(NIM_ADD, &tray->data) != FALSE;
+}
+
+// Half a second's news: the icon where it is still missing, and the count in its tip.
+void CALLBACK TrayTimerProc(HWND window, UINT, UINT_PTR, DWORD) {
+  TrayIcon* tray = TrayOf(window);
+  if (tray == nullptr) return;
+  TryAddTrayIcon(tray);
+  WorkerThread* worker = WorkerOf(window);
+  const JobReport* report = worker && worker->settings ? worker->settings->report : nullptr;
+  if (report == nullptr || !tray->added) return;
+  uint32_t done = report->entriesDone.load(std::memory_order_relaxed);
+  if (done == tray->shownCount) return;
+  tray->shownCount = done;
+  FormatTrayTip(done, tray->data.szTip, kTrayTipSize);
+  tray->data.uFlags = NIF_TIP;
+  Shell_NotifyIconA(NIM_MODIFY, &tray->data);
+  tray->data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+}
+
 
 LRESULT OnCreate(HWND window, const CREATESTRUCTA* creation) {
   JobSettings* settings = static_cast<JobSettings*>(creation->lpCreateParams);
@@ -72,6 +102,8 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTA* creation) {
     // The record owns the icon from here on, also when it cannot be made.
     TrayIcon* tray = CreateTrayIcon(window, TRAY_ICON_ID, WM_JOB_TRAYICON, icon, kTrayTip);
     if (tray) SetPropA(window, PROP_WAITICON, tray);
+    if (tray && !SetTimer(window, JOB_TRAY_TIMER, JOB_TRAY_INTERVAL, TrayTimerProc))
+      Trace("! %s\r\n", "通知領域のタイマーを開始できませんでした。");
   }
   WorkerThread* worker = StartWorker(settings, WorkerMain);
   if (worker == nullptr) {
@@ -100,6 +132,7 @@ LRESULT OnWorkerEnd(HWND window) {
 
 LRESULT OnDestroy(HWND window) {
   KillTimer(window, JOB_WATCH_TIMER);
+  KillTimer(window, JOB_TRAY_TIMER);
   JobSettings* settings = static_cast<JobSettings*>(RemovePropA(window, PROP_INFO));
   WorkerThread* worker = static_cast<WorkerThread*>(RemovePropA(window, PROP_THREAD));
   // Only a job that ran ends a message loop; a window that failed to come about ends nothing.
@@ -118,16 +151,19 @@ LRESULT OnDestroy(HWND window) {
 }
 
 // The session is ending (logoff, shutdown): the process may be ended as soon as this returns,
-// so the worker is asked to stop and the entry it is changing is finished first.
+// so the worker is asked to stop and the entry it is changing is finished first. The wait has
+// an end: a write that hangs (a share gone away) must not hold up the logoff; every write is one
+// call, so an entry is never left half changed.
 LRESULT OnEndSession(HWND window, WPARAM ending) {
-  if (ending) FinishWorker(WorkerOf(window));
+  if (ending && !FinishWorker(WorkerOf(window), JOB_END_SESSION_WAIT))
+    Trace("! %s\r\n", "作業が終わらないままセッションが終了します。");
   return 0;
 }
 
 // The shell has restarted: the icon, and with it the only cancel command, is added again.
 LRESULT OnTaskbarCreated(HWND window) {
-  TrayIcon* tray = static_cast<TrayIcon*>(GetPropA(window, PROP_WAITICON));
-  if (tray) Shell_NotifyIconA(NIM_ADD, &tray->data);
+  TrayIcon* tray = TrayOf(window);
+  if (tray) tray->added = Shell_NotifyIconA(NIM_ADD, &tray->data) != FALSE;
   return 0;
 }
 
@@ -287,12 +323,13 @@ TrayIcon* CreateTrayIcon(HWND window, UINT iconId, UINT callbackMessage, HICON i
   tray->data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   tray->data.uCallbackMessage = callbackMessage;
   tray->data.hIcon = icon;
-  CopyBounded(64, tip, tray->data.szTip);
-  for (int attempt = 0; attempt < kTrayAddAttempts; ++attempt) {
-    if (Shell_NotifyIconA(NIM_ADD, &tray->data)) break;
-    if (attempt + 1 < kTrayAddAttempts) Sleep(kTrayRetryDelay);
-  }
+  CopyBounded(kTrayTipSize, tip, tray->data.szTip);
+  TryAddTrayIcon(tray);
   return tray;
+}
+
+void FormatTrayTip(uint32_t entriesDone, char* tip, int size) {
+  FormatBounded(tip, size, "%s (%u 件)", kTrayTip, static_cast<unsigned>(entriesDone));
 }
 
 void CALLBACK WatchTimerProc(HWND window, UINT, UINT_PTR, DWORD) {

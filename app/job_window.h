@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <cstdint>
 
 #include "app/job_settings.h"
 
@@ -17,7 +18,15 @@ enum : UINT {
   WM_JOB_WORKEREND = 0x8004,  // posted by the worker as its last act
 };
 
-enum : UINT_PTR { JOB_WATCH_TIMER = 102 };
+enum : UINT_PTR {
+  JOB_WATCH_TIMER = 102,
+  // Every half second while the job runs: the tray tip's count, and the icon added again while
+  // no taskbar has taken it yet.
+  JOB_TRAY_TIMER = 103,
+};
+enum : UINT { JOB_TRAY_INTERVAL = 500 };
+// How long the end of the session waits for the worker to finish the entry in hand.
+enum : DWORD { JOB_END_SESSION_WAIT = 5000 };
 enum : UINT { IDM_TRAY_CANCEL = 40000 };
 enum : UINT { TRAY_ICON_ID = 1 };
 
@@ -37,7 +46,14 @@ struct WorkerThread {
 // The tray icon record, filled in its first form (see CreateTrayIcon).
 struct TrayIcon {
   NOTIFYICONDATAA data;
+  bool added;        // a taskbar has taken it
+  int addAttempts;   // made so far
+  uint32_t shownCount;  // the count the tip shows
 };
+
+// The tray tip: the program's busy text and the count of entries done, within the tip's size
+// and never ending inside a double-byte character.
+void FormatTrayTip(uint32_t entriesDone, char* tip, int size);
 
 // Registers the class with the program file's two shell icons. False when the class exists
 // already (it keeps its icons; none are fetched) or cannot be registered (none are kept).
@@ -63,7 +79,8 @@ void StopWorker(WorkerThread* worker);
 DWORD WINAPI WorkerMain(LPVOID worker);
 
 // The record owns the icon: it is destroyed with the record at the end of the job, and at once
-// when the record cannot be made (null is returned then).
+// when the record cannot be made (null is returned then). It is added once; where no taskbar
+// takes it, the tray timer tries again while the job runs, which does not wait for it.
 TrayIcon* CreateTrayIcon(HWND window, UINT iconId, UINT callbackMessage, HICON icon,
                          const char* tip);
 void CALLBACK WatchTimerProc(HWND window, UINT message, UINT_PTR timerId, DWORD time);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "app/local_time.h"
 #include "support/recording_calls.h"
 #include "support/temp_folder.h"
+#include "support/trace_lines.h"
 
 namespace {
 
@@ -324,8 +326,7 @@ struct Tree {
 };
 
 // The targets newest first, each folder before its contents; with a cancel, the entry in hand
-// is finished (a folder being entered still shows its first entry), and nothing after it is
-// begun, at any level, nor any further target.
+// is finished and nothing after it is begun, at any depth, nor any further target.
 TEST(RunJob, OrderAndTheCancelRule) {
   // Without a cancel: B, then its entries in the listing's order, Sub before Sub's own; then A.
   Tree whole;
@@ -361,18 +362,75 @@ TEST(RunJob, OrderAndTheCancelRule) {
     CloseHandle(worker);
     std::vector<std::string> opened = g_recorder.Opened();
     ASSERT_LT(stop, opened.size());
-    // Stopped in a folder that is entered: its first entry comes too (and so on down).
-    std::size_t last = stop;
-    while (last + 1 < opened.size() && opened[last + 1].rfind(opened[last] + "\\", 0) == 0 &&
-           WideAttributes(opened[last]) & FILE_ATTRIBUTE_DIRECTORY)
-      ++last;
-    EXPECT_EQ(last + 1, opened.size()) << "stopped at " << order[stop];
+    // Also a folder in hand when the cancel came shows none of its entries.
+    EXPECT_EQ(stop + 1, opened.size()) << "stopped at " << order[stop];
     for (std::size_t i = 0; i < order.size(); ++i) {
       std::string path = tree.folder.Join(order[i].substr(whole.folder.Path().size() + 1));
       bool expected = std::find(opened.begin(), opened.end(), path) != opened.end();
       EXPECT_EQ(expected, IsHidden(path)) << path << ", stopped at " << order[stop];
     }
   }
+}
+
+// Every entry asked for is accounted for: changed, already as asked, filtered out, a link left
+// alone, or not changed with its reason and one trace line. Wine lists a link to a folder as a
+// reparse point, so the link is made from the Linux side; so is the file no call can change.
+TEST(RunJob, EveryEntryIsAccountedFor) {
+  TempFolder folder;
+  std::string tree = folder.MakeFolder("T");
+  std::string plain = folder.MakeFile("T\\plain.txt"), already = folder.MakeFile("T\\already.txt");
+  std::string log = folder.MakeFile("T\\skip.log"), locked = folder.MakeFile("T\\locked.txt");
+  std::string sub = folder.MakeFolder("T\\sub"), inner = folder.MakeFile("T\\sub\\inner.txt");
+  std::string gone = folder.Join("gone.txt");
+  SetAttributes(already, kHidden);
+  ImmutableFile immutable(folder, locked);
+  if (!immutable.made) GTEST_SKIP() << "no immutable files here (chattr +i needs root)";
+  // To a folder of the test's own: removing the test's folder goes through the link too.
+  std::string beyond = folder.MakeFile("beyond\\far.txt");
+  ASSERT_TRUE(RunLinuxShell(folder, "ln -s ../beyond '" + UnixPath(tree) + "/link'"));
+  Job job;
+  job.Add(gone);
+  job.Add(tree);
+  job.record.recurse = true;
+  job.record.filterKind = FILTER_WILDCARD;
+  std::strcpy(job.record.filterPattern, "*.txt");
+  JobReport report;
+  StartJobReport(&report);
+  job.record.report = &report;
+  TraceLines trace;
+  RunJob(&job.record);
+
+  const struct {
+    Outcome outcome;
+    uint32_t count;
+  } expected[] = {
+      {OUTCOME_CHANGED, 4},  // T, plain.txt, sub, inner.txt
+      {OUTCOME_ALREADY_AS_ASKED, 1},
+      {OUTCOME_FILTERED_OUT, 1},
+      {OUTCOME_LINK_LEFT_ALONE, 1},
+      {OUTCOME_NOT_CHANGED, 2},
+  };
+  for (const auto& e : expected) EXPECT_EQ(e.count, report.counts[e.outcome]) << e.outcome;
+  EXPECT_EQ(9u, report.entriesDone.load());
+  ASSERT_EQ(2, report.listedCount);
+  EXPECT_EQ(Lower(locked), Lower(report.listed[0].path));
+  EXPECT_EQ(REASON_NO_ACCESS, report.listed[0].reason);
+  EXPECT_NE(0u, report.listed[0].error);
+  EXPECT_EQ(Lower(gone), Lower(report.listed[1].path));
+  EXPECT_EQ(REASON_NOT_FOUND, report.listed[1].reason);
+  EXPECT_EQ(static_cast<uint32_t>(ERROR_FILE_NOT_FOUND), report.listed[1].error);
+  int told = 0;
+  for (const std::string& line : trace.lines) {
+    if (line.find(" => ") == std::string::npos) continue;
+    ++told;
+    EXPECT_TRUE(Lower(line).find(Lower(locked)) != std::string::npos ||
+                Lower(line).find(Lower(gone)) != std::string::npos) << line;
+  }
+  EXPECT_EQ(2, told);
+  for (const std::string& path : {tree, plain, sub, inner}) EXPECT_TRUE(IsHidden(path)) << path;
+  EXPECT_FALSE(IsHidden(log));
+  EXPECT_FALSE(IsHidden(locked));
+  EXPECT_FALSE(IsHidden(beyond));
 }
 
 // A real cancel from another thread while the worker is inside the 61st entry of 200: that

@@ -282,6 +282,54 @@ TEST(JobWindow, EndOfSessionFinishesTheCurrentEntryFirst) {
   EXPECT_TRUE(RunUntilQuit(5000));
 }
 
+// Pumps the thread's messages (the window's timers) for a while.
+void PumpFor(DWORD milliseconds) {
+  DWORD start = GetTickCount();
+  MSG message;
+  while (GetTickCount() - start < milliseconds) {
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+}
+
+// A job over a slow share: the tray tip says how many entries are done; and a logoff does not
+// wait for the worker for ever, while the worker still finishes its entry when it can.
+TEST(JobWindow, TheTrayTipCountsAndTheEndOfTheSessionWaitsABoundedTime) {
+  TempFolder folder;
+  for (int i = 0; i < 6; ++i) folder.MakeFile("f" + std::to_string(i));
+  JobFixture job;
+  job.settings.showTrayIcon = true;
+  AddTarget(job.settings.targets, folder.Path().c_str());
+  job.settings.recurse = true;
+  JobReport report;
+  StartJobReport(&report);
+  job.settings.report = &report;
+  RecordingCalls recording;
+  recording.PauseAtOpen(4);  // the folder, three files done, inside the fourth
+  HWND window = CreateJobWindow(GetModuleHandleA(nullptr), &job.settings);
+  ASSERT_NE(nullptr, window);
+  ASSERT_TRUE(recording.WaitForPause());
+  PumpFor(3 * JOB_TRAY_INTERVAL);
+  TrayIcon* tray = static_cast<TrayIcon*>(GetPropA(window, PROP_WAITICON));
+  ASSERT_NE(nullptr, tray);
+  EXPECT_STREQ("Morvane が作業中です (4 件)", tray->data.szTip);
+
+  WorkerThread* worker = static_cast<WorkerThread*>(GetPropA(window, PROP_THREAD));
+  ASSERT_NE(nullptr, worker);
+  HANDLE thread = nullptr;
+  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), worker->thread, GetCurrentProcess(), &thread,
+                              0, FALSE, DUPLICATE_SAME_ACCESS));
+  EXPECT_EQ(0, SendMessageA(window, WM_ENDSESSION, TRUE, 0));
+  EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(thread, 0))
+      << "returned only once the worker had ended";
+  recording.Resume();
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 20000));
+  CloseHandle(thread);
+  EXPECT_EQ(5u, report.counts[OUTCOME_CHANGED]);  // the entry in hand was finished, no other
+  DestroyWindow(window);
+  EXPECT_TRUE(RunUntilQuit(5000));
+}
+
 // The shell restarted during the job: the icon it held is gone, and the window adds it again
 // when the new taskbar announces itself.
 TEST(JobWindow, AddsItsIconAgainWhenTheTaskbarIsCreated) {

@@ -267,18 +267,6 @@ TEST(WalkBelowATarget, WritesFromTheAttributesTheEntryHoldsWhenOpened) {
 
 // Wine's own way to a Linux path, for a swapper that runs on the Linux side (only there can a
 // link be made); null where there is none (on Windows).
-std::string UnixPath(const std::string& path) {
-  using Converter = char*(CDECL*)(LPCWSTR);
-  Converter convert = reinterpret_cast<Converter>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (convert == nullptr) return "";
-  char* unix = convert(Widen(path).c_str());
-  if (unix == nullptr) return "";
-  std::string result = unix;
-  HeapFree(GetProcessHeap(), 0, unix);
-  return result;
-}
-
 int CountChanged(const std::vector<std::string>& paths, const FILETIME& old) {
   int changed = 0;
   for (const std::string& path : paths) {

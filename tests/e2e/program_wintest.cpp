@@ -461,6 +461,38 @@ TEST(Program, TheDialogsCancelTouchesNothing) {
   }
 }
 
+// A file that no call can change (read-only media, no right to write): the job says so with exit
+// code 3, changes the rest, and tells the user who pressed OK in one box that names the file.
+TEST(Program, AFileNoCallCanChangeIsToldAndGivesExitCodeThree) {
+  for (bool dialog : {false, true}) {
+    TempFolder folder;
+    std::string locked = folder.MakeFile("T\\locked.txt"), plain = folder.MakeFile("T\\plain.txt");
+    ImmutableFile immutable(folder, locked);
+    if (!immutable.made) GTEST_SKIP() << "no immutable files here (chattr +i needs root)";
+    PROCESS_INFORMATION process = StartProgram(std::string(dialog ? "" : "/dlg:0 ") +
+                                               "/tray:0 /on:h " + Quoted(folder.Join("T")));
+    std::string told;
+    if (dialog) {
+      HWND window = WaitForDialog(process);
+      ASSERT_NE(nullptr, window);
+      Click(window, IDOK);
+      HWND box = WaitForDialog(process, window);
+      ASSERT_NE(nullptr, box) << "no message box";
+      char text[2048] = "";
+      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+      told = text;
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+    EXPECT_EQ(3u, WaitForExit(process)) << "dialog " << dialog;
+    EXPECT_TRUE(HasAttribute(plain, FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_FALSE(HasAttribute(locked, FILE_ATTRIBUTE_HIDDEN));
+    if (dialog) {
+      EXPECT_NE(std::string::npos, told.find("1 件を変更できませんでした")) << told;
+      EXPECT_NE(std::string::npos, Lower(told).find(Lower(locked))) << told;
+    }
+  }
+}
+
 // A relative name is the working folder's entry, in the dialog too, where the shell would parse
 // it from the desktop folder: the desktop's file of that name is never the one changed.
 TEST(Program, ARelativeTargetIsTheWorkingFoldersEntry) {

@@ -297,3 +297,55 @@ std::string ShortPathOf(const std::wstring& path) {
   if (!WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr)) return "";
   return text;
 }
+
+std::string UnixPath(const std::string& path) {
+  using Converter = char*(CDECL*)(LPCWSTR);
+  Converter convert = reinterpret_cast<Converter>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (convert == nullptr) return "";
+  char* unix = convert(Widen(path).c_str());
+  if (unix == nullptr) return "";
+  std::string result = unix;
+  HeapFree(GetProcessHeap(), 0, unix);
+  return result;
+}
+
+bool RunLinuxShell(const TempFolder& folder, const std::string& script) {
+  std::string marker = folder.Join("linux-shell-done");
+  std::string unixMarker = UnixPath(folder.Path());
+  if (unixMarker.empty()) return false;
+  unixMarker += "/linux-shell-done";
+  DeleteFileA(marker.c_str());
+  std::wstring command =
+      L"/bin/sh -c \"" + Widen(script + "; touch '" + unixMarker + "'") + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(L"Z:\\bin\\sh", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return false;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (int i = 0; i < 1000; ++i) {
+    if (GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      DeleteFileA(marker.c_str());
+      return true;
+    }
+    Sleep(10);
+  }
+  return false;
+}
+
+ImmutableFile::ImmutableFile(const TempFolder& folder, const std::string& path)
+    : folder(folder), unixPath(UnixPath(path)), made(false) {
+  if (unixPath.empty()) return;
+  std::string flagged = folder.Join("immutable-flag-set");
+  std::string unixFlagged = UnixPath(folder.Path()) + "/immutable-flag-set";
+  made = RunLinuxShell(folder, "chattr +i '" + unixPath + "' && touch '" + unixFlagged + "'") &&
+         GetFileAttributesA(flagged.c_str()) != INVALID_FILE_ATTRIBUTES;
+  DeleteFileA(flagged.c_str());
+}
+
+ImmutableFile::~ImmutableFile() {
+  if (made) RunLinuxShell(folder, "chattr -i '" + unixPath + "'");
+}

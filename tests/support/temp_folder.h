@@ -65,6 +65,24 @@ std::string Narrow(const std::wstring& text);
 std::wstring Literal(const std::wstring& path);
 // The short (8.3) form of an existing path, in the code page; empty when there is none.
 std::string ShortPathOf(const std::wstring& path);
+// The Linux path of a Wine path; empty where there is no Linux side.
+std::string UnixPath(const std::string& path);
+// Runs a /bin/sh script on the Linux side and waits for it (up to ten seconds, by a file it
+// leaves in folder: Wine cannot wait for a Linux process); false when it could not be run.
+bool RunLinuxShell(const TempFolder& folder, const std::string& script);
+
+// A file that no call can change in any way (attributes, times), as on read-only media or
+// without the right to write: Linux's immutable flag, which needs root. Lifted again at the end.
+struct ImmutableFile {
+  ImmutableFile(const TempFolder& folder, const std::string& path);
+  ~ImmutableFile();
+  ImmutableFile(const ImmutableFile&) = delete;
+  ImmutableFile& operator=(const ImmutableFile&) = delete;
+  const TempFolder& folder;
+  std::string unixPath;
+  bool made;  // false where the flag cannot be set: the test is then skipped
+};
+
 // Creates a shortcut file at linkPath pointing to target, through the shell link object.
 bool MakeShortcut(const std::string& linkPath, const std::string& target);
 bool MakeShortcut(const std::string& linkPath, const std::wstring& target);
