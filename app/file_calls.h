@@ -9,6 +9,11 @@ struct FileCalls {
   DWORD(WINAPI* getAttributes)(LPCWSTR path);
   HANDLE(WINAPI* createFile)(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                              DWORD disposition, DWORD flags, HANDLE pattern);
+  // Opens the entry of the folder that handle holds by its own name (units long, no
+  // separator), never by a path: no rename or link above it can lead the open elsewhere. The
+  // entry itself, not what a link would point to; backup semantics as for a folder. The error
+  // is left for GetLastError where it fails (INVALID_HANDLE_VALUE).
+  HANDLE(WINAPI* openInFolder)(HANDLE folder, const WCHAR* name, int units, DWORD access, DWORD share);
   // The file system's own id of the entry the handle holds.
   BOOL(WINAPI* readFileId)(HANDLE file, ULONGLONG* id);
   // Lists a folder through its handle, or reads an entry's attributes and times through its

@@ -91,14 +91,62 @@ NotChangedReason FailedCall(DWORD* error, NotChangedReason otherwise) {
 
 bool Valid(HANDLE handle) { return handle != INVALID_HANDLE_VALUE && handle != nullptr; }
 
+// What the handle holds: its id and the attributes it has now; false when they cannot be read.
+bool ReadOpened(const FileCalls& calls, HANDLE handle, EntryIdentity* opened) {
+  ULONGLONG id = 0;
+  FILE_BASIC_INFO basic;
+  if (!calls.readFileId(handle, &id) ||
+      !calls.readInformation(handle, FileBasicInfo, &basic, sizeof basic))
+    return false;
+  opened->fileId = id;
+  opened->attributes = basic.FileAttributes;
+  return true;
+}
+
+// How the walk reaches one entry: a target by its path (a link among the targets is the user's
+// choice and stands for what it points to), an entry below a target by its own name in the
+// folder the walk holds, so that nothing renamed or linked above it can lead the open elsewhere.
+struct EntryToOpen {
+  HANDLE folder;             // the folder held; null for a target
+  const ListedEntry* entry;  // its name, below a target
+  EntryIdentity expected;    // what the listing showed; for a target, the kind seen (no id)
+};
+
+// A handle checked to be the entry expected, or why there is none.
+struct OpenedEntry {
+  HANDLE handle;
+  EntryIdentity identity;
+  NotChangedReason reason;
+  DWORD error;
+};
+
+HANDLE OpenOnce(const Walk& walk, const EntryToOpen& how, DWORD access, DWORD share) {
+  if (how.folder == nullptr)
+    return walk.calls->createFile(walk.path.units, access, share, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  return walk.calls->openInFolder(how.folder, how.entry->name, how.entry->nameUnits, access, share);
+}
+
 // A folder to be listed is held without delete sharing; where another program holds it open
 // for deleting, that cannot be had, and the identity checks below it must do.
-HANDLE OpenEntry(const FileCalls& calls, const WCHAR* path, DWORD access, bool hold, DWORD flags) {
-  HANDLE handle = calls.createFile(path, access, hold ? kShareHeld : kShareAll, nullptr,
-                                   OPEN_EXISTING, flags, nullptr);
-  if (!Valid(handle) && hold && GetLastError() == ERROR_SHARING_VIOLATION)
-    handle = calls.createFile(path, access, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr);
-  return handle;
+bool OpenChecked(const Walk& walk, const EntryToOpen& how, DWORD access, bool hold,
+                 OpenedEntry* opened) {
+  const FileCalls& calls = *walk.calls;
+  opened->error = 0;
+  opened->handle = OpenOnce(walk, how, access, hold ? kShareHeld : kShareAll);
+  if (!Valid(opened->handle) && hold && GetLastError() == ERROR_SHARING_VIOLATION)
+    opened->handle = OpenOnce(walk, how, access, kShareAll);
+  bool read = Valid(opened->handle) && ReadOpened(calls, opened->handle, &opened->identity);
+  if (!read) {
+    opened->reason = FailedCall(&opened->error, REASON_NO_ACCESS);
+  } else if (!IsListedEntry(how.expected, opened->identity)) {
+    opened->reason = REASON_CHANGED_UNDER_JOB;
+  } else {
+    return true;
+  }
+  if (Valid(opened->handle)) calls.closeHandle(opened->handle);
+  opened->handle = INVALID_HANDLE_VALUE;
+  return false;
 }
 
 LARGE_INTEGER TimeField(const FILETIME* time) {
@@ -107,6 +155,9 @@ LARGE_INTEGER TimeField(const FILETIME* time) {
   if (time) {
     value.LowPart = time->dwLowDateTime;
     value.HighPart = static_cast<LONG>(time->dwHighDateTime);
+    // The earliest instant, 1601-01-01 00:00:00 UTC, is the value that means "leave it": the
+    // nearest one the platform can hold, a tenth of a microsecond later, is written instead.
+    if (value.QuadPart == 0) value.QuadPart = 1;
   }
   return value;
 }
@@ -133,18 +184,6 @@ void ChangeThroughHandle(Walk* walk, HANDLE handle, DWORD current) {
   DWORD error = 0;
   NotChangedReason reason = FailedCall(&error, REASON_NOT_WRITTEN);
   NotChangedAtPath(walk, reason, error);
-}
-
-// What the handle holds: its id and the attributes it has now; false when they cannot be read.
-bool ReadOpened(const FileCalls& calls, HANDLE handle, EntryIdentity* opened) {
-  ULONGLONG id = 0;
-  FILE_BASIC_INFO basic;
-  if (!calls.readFileId(handle, &id) ||
-      !calls.readInformation(handle, FileBasicInfo, &basic, sizeof basic))
-    return false;
-  opened->fileId = id;
-  opened->attributes = basic.FileAttributes;
-  return true;
 }
 
 bool PushLevel(Walk* walk, HANDLE folder) {
@@ -192,10 +231,49 @@ void NoteListingFailure(Walk* walk) {
   NotChangedAtPath(walk, REASON_NOT_LISTED, level.listing.failure);
 }
 
+// Changes the entry where it is to be written, and enters it where it is a folder the walk
+// descends into; true when it has been entered (the walk holds its handle from then on).
+// Writing and listing come with one handle where both are granted; a folder may be granted one
+// and not the other, and each is then asked for alone.
+bool ChangeAndEnter(Walk* walk, const EntryToOpen& how, bool write, bool enter) {
+  const DWORD read = FILE_READ_ATTRIBUTES;
+  const DWORD writing = write ? FILE_WRITE_ATTRIBUTES : 0;
+  const DWORD listing = enter ? kListAccess : 0;
+  OpenedEntry opened;
+  if (OpenChecked(*walk, how, read | writing | listing, enter, &opened)) {
+    if (write)
+      ChangeThroughHandle(walk, opened.handle, opened.identity.attributes);
+    else
+      CountOutcome(walk->report, OUTCOME_ALREADY_AS_ASKED);
+    if (enter) return Enter(walk, opened.handle);
+    walk->calls->closeHandle(opened.handle);
+    return false;
+  }
+  if (!(write && enter) || opened.reason != REASON_NO_ACCESS) {
+    NotChangedAtPath(walk, opened.reason, opened.error);
+    return false;
+  }
+  OpenedEntry written, listed;
+  bool changed = OpenChecked(*walk, how, read | writing, false, &written);
+  if (changed) {
+    ChangeThroughHandle(walk, written.handle, written.identity.attributes);
+    walk->calls->closeHandle(written.handle);
+  }
+  if (OpenChecked(*walk, how, read | listing, true, &listed)) {
+    if (!changed) NotChangedAtPath(walk, written.reason, written.error);
+    return Enter(walk, listed.handle);
+  }
+  // Its contents were asked for too; one line says what was not done.
+  if (changed)
+    NotChangedAtPath(walk, REASON_NOT_LISTED, listed.error);
+  else
+    NotChangedAtPath(walk, opened.reason, opened.error);
+  return false;
+}
+
 // One entry of the folder being listed; true when it is a folder that has been entered.
 bool ProcessListedEntry(Walk* walk, const ListedEntry& entry) {
   const JobSettings& settings = *walk->settings;
-  const FileCalls& calls = *walk->calls;
   // A link met below a target may point out of the tree or back up into it (an endless walk),
   // and changing it may change what it points to: it is left alone. Other reparse points
   // (deduplicated files, cloud placeholders) are the entries themselves.
@@ -225,59 +303,21 @@ bool ProcessListedEntry(Walk* walk, const ListedEntry& entry) {
     return false;
   }
   const int folderLength = walk->levels[walk->depth - 1].pathLength;
-  const EntryIdentity listed = {entry.attributes, entry.fileId};
   if (!AppendName(&walk->path, entry.name, entry.nameUnits)) {
     NotChangedBesidePath(walk, entry, REASON_NOT_A_TARGET);
     return false;
   }
-  DWORD access = FILE_READ_ATTRIBUTES | (write ? FILE_WRITE_ATTRIBUTES : 0) |
-                 (isFolder ? kListAccess : 0);
-  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
-  HANDLE handle = OpenEntry(calls, walk->path.units, access, isFolder, flags);
-  DWORD error = 0;
-  NotChangedReason reason = REASON_NO_ACCESS;
-  if (!Valid(handle)) reason = FailedCall(&error, REASON_NO_ACCESS);
-  bool folderNotWritten = false;
-  if (!Valid(handle) && write && isFolder) {
-    // A folder that cannot be changed may still be listed, and its contents changed.
-    write = false;
-    folderNotWritten = true;
-    access &= ~FILE_WRITE_ATTRIBUTES;
-    handle = OpenEntry(calls, walk->path.units, access, isFolder, flags);
-  }
-  bool entered = false;
-  if (!Valid(handle)) {
-    NotChangedAtPath(walk, reason, error);
-  } else {
-    EntryIdentity opened;
-    if (!ReadOpened(calls, handle, &opened)) {
-      reason = FailedCall(&error, REASON_NO_ACCESS);
-      NotChangedAtPath(walk, reason, error);
-      calls.closeHandle(handle);
-    } else if (!IsListedEntry(listed, opened)) {
-      NotChangedAtPath(walk, REASON_CHANGED_UNDER_JOB, 0);
-      calls.closeHandle(handle);
-    } else {
-      if (folderNotWritten)
-        NotChangedAtPath(walk, reason, error);
-      else if (write)
-        ChangeThroughHandle(walk, handle, opened.attributes);
-      else
-        CountOutcome(walk->report, OUTCOME_ALREADY_AS_ASKED);
-      if (isFolder)
-        entered = Enter(walk, handle);  // holds the handle from here on
-      else
-        calls.closeHandle(handle);
-    }
-  }
+  const EntryToOpen how = {walk->levels[walk->depth - 1].folder, &entry,
+                           {entry.attributes, entry.fileId}};
+  bool entered = ChangeAndEnter(walk, how, write, isFolder);
   if (!entered) CutPathTo(&walk->path, folderLength);
   return entered;
 }
 
 // Lists the folder the handle holds, and every folder below it, depth first: a folder is
 // changed before its contents, entries come in the listing's order.
-void WalkBelow(Walk* walk, HANDLE folder) {
-  if (!Enter(walk, folder)) return;
+// The innermost folder entered, and everything below it.
+void WalkBelow(Walk* walk) {
   // After a cancel the entry in hand is finished and no other is begun, at any depth.
   while (walk->depth > 0 && !Cancelled(*walk)) {
     ListedEntry entry;
@@ -292,76 +332,33 @@ void WalkBelow(Walk* walk, HANDLE folder) {
   while (walk->depth > 0) PopLevel(walk);
 }
 
-// A target that was not changed, or not wholly.
-void TargetNotChanged(Walk* walk, const char* target, NotChangedReason reason, DWORD error) {
-  ReportNotChanged(walk->report, target, reason, error);
-}
-
 // A target, and below it when it is a folder and the job descends.
 void ProcessTarget(Walk* walk, const char* target) {
   if (!StartLongPath(target, &walk->path)) {
-    TargetNotChanged(walk, target, REASON_NOT_A_TARGET, 0);
+    ReportNotChanged(walk->report, target, REASON_NOT_A_TARGET, 0);
     return;
   }
   const JobSettings& settings = *walk->settings;
-  const FileCalls& calls = *walk->calls;
-  DWORD error = 0;
-  DWORD seen = calls.getAttributes(walk->path.units);
+  DWORD seen = walk->calls->getAttributes(walk->path.units);
   if (seen == INVALID_FILE_ATTRIBUTES) {
+    DWORD error = 0;
     NotChangedReason reason = FailedCall(&error, REASON_NOT_FOUND);
-    TargetNotChanged(walk, target, reason, error);
+    ReportNotChanged(walk->report, target, reason, error);
     return;
   }
   bool isFolder = (seen & FILE_ATTRIBUTE_DIRECTORY) != 0;
   bool enter = settings.recurse && isFolder;
-  const char* name = FileNamePart(target);
-  bool accepted = AcceptName(name, isFolder, settings.filterPattern, settings.filterKind);
+  bool accepted = AcceptName(FileNamePart(target), isFolder, settings.filterPattern,
+                             settings.filterKind);
   bool write = walk->jobWrites && accepted;
   if (!write && !enter) {
     CountOutcome(walk->report, accepted ? OUTCOME_ALREADY_AS_ASKED : OUTCOME_FILTERED_OUT);
     return;
   }
-  DWORD access = FILE_READ_ATTRIBUTES | (write ? FILE_WRITE_ATTRIBUTES : 0) |
-                 (enter ? kListAccess : 0);
-  // A target is the user's choice: a link among them stands for what it points to, and is
-  // opened so.
-  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS;
-  HANDLE handle = OpenEntry(calls, walk->path.units, access, enter, flags);
-  NotChangedReason reason = REASON_NO_ACCESS;
-  if (!Valid(handle)) reason = FailedCall(&error, REASON_NO_ACCESS);
-  bool folderNotWritten = false;
-  if (!Valid(handle) && write && enter) {
-    write = false;
-    folderNotWritten = true;
-    access &= ~FILE_WRITE_ATTRIBUTES;
-    handle = OpenEntry(calls, walk->path.units, access, enter, flags);
-  }
-  if (!Valid(handle)) {
-    TargetNotChanged(walk, target, reason, error);
-    return;
-  }
-  FILE_BASIC_INFO basic;
-  if (!calls.readInformation(handle, FileBasicInfo, &basic, sizeof basic)) {
-    reason = FailedCall(&error, REASON_NO_ACCESS);
-    TargetNotChanged(walk, target, reason, error);
-    calls.closeHandle(handle);
-    return;
-  }
-  bool folderNow = (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if (folderNotWritten) {
-    TargetNotChanged(walk, target, reason, error);
-  } else if (!write) {
-    CountOutcome(walk->report, accepted ? OUTCOME_ALREADY_AS_ASKED : OUTCOME_FILTERED_OUT);
-  } else if (folderNow != isFolder) {
-    // Swapped between the look and the open: the filter's answer was for another kind of entry.
-    TargetNotChanged(walk, target, REASON_CHANGED_UNDER_JOB, 0);
-  } else {
-    ChangeThroughHandle(walk, handle, basic.FileAttributes);
-  }
-  if (enter && folderNow)
-    WalkBelow(walk, handle);
-  else
-    calls.closeHandle(handle);
+  // The kind it had when looked at: the filter's answer was for that. A link named is opened
+  // as what it points to, so the link bit it showed says nothing here.
+  const EntryToOpen how = {nullptr, nullptr, {seen & ~FILE_ATTRIBUTE_REPARSE_POINT, 0}};
+  if (ChangeAndEnter(walk, how, write, enter)) WalkBelow(walk);
 }
 
 bool StartWalk(Walk* walk, const JobSettings* settings, JobReport* report,

@@ -170,6 +170,16 @@ TEST(ApplyChanges, OneOpenAndAtMostOneWrite) {
   RecordingCalls recording;
   ApplyChanges(WriteTime(), folder.Join("missing").c_str(), kHidden, 0xFFFFFFFFu);
   EXPECT_EQ((std::vector<std::string>{"attr missing"}), g_recorder.Log());
+  // The earliest instant is the platform's "leave it" value: it is written a tick later, never
+  // silently kept.
+  std::string earliest = folder.MakeFile("earliest");
+  AppliedTimes times = NoTimes();
+  times.lastWriteValue = FILETIME{0, 0};
+  times.lastWrite = &times.lastWriteValue;
+  RecordingCalls again;
+  ApplyChanges(times, earliest.c_str(), 0, 0xFFFFFFFFu);
+  EXPECT_EQ((std::vector<std::string>{"attr earliest", "open earliest", "set earliest - --w", "close"}),
+            g_recorder.Log());
 }
 
 TEST(RunJob, BelowATargetTheListingSaysWhatNeedsOpening) {
@@ -431,6 +441,78 @@ TEST(RunJob, EveryEntryIsAccountedFor) {
   EXPECT_FALSE(IsHidden(log));
   EXPECT_FALSE(IsHidden(locked));
   EXPECT_FALSE(IsHidden(beyond));
+}
+
+// A folder may be granted writing and not listing, or listing and not writing: what can be done
+// is done, and what cannot is told.
+TEST(RunJob, AFolderWrittenButNotListedOrListedButNotWritten) {
+  const struct {
+    DWORD refused;
+    bool folderHidden, contentsHidden;
+    NotChangedReason reason;
+  } cases[] = {
+      {FILE_LIST_DIRECTORY, true, false, REASON_NOT_LISTED},
+      {FILE_WRITE_ATTRIBUTES, false, true, REASON_NO_ACCESS},
+  };
+  for (const auto& c : cases) {
+    TempFolder folder;
+    std::string sub = folder.MakeFolder("T\\sub"), inner = folder.MakeFile("T\\sub\\inner.txt");
+    Job job;
+    job.Add(folder.Join("T"));
+    job.record.recurse = true;
+    JobReport report;
+    StartJobReport(&report);
+    job.record.report = &report;
+    RecordingCalls recording;
+    g_refusedAccess = c.refused;
+    g_refusedName = "sub";
+    RunJob(&job.record);
+    EXPECT_EQ(c.folderHidden, IsHidden(sub)) << c.refused;
+    EXPECT_EQ(c.contentsHidden, IsHidden(inner)) << c.refused;
+    ASSERT_EQ(1, report.listedCount) << c.refused;
+    EXPECT_EQ(c.reason, report.listed[0].reason) << c.refused;
+    EXPECT_EQ(Lower(sub), Lower(report.listed[0].path));
+  }
+}
+
+// Below a target each entry is opened by its own name in the folder the walk holds: a folder on
+// the way renamed and replaced by a link to another folder (from the Linux side, which no
+// sharing mode stops) while the walk is inside it leads nowhere else, and the rest of the folder
+// the walk holds is still changed.
+TEST(RunJob, AFolderOnTheWayReplacedByALinkLeadsNowhereElse) {
+  TempFolder folder;
+  std::vector<std::string> inside, outside;
+  for (int i = 0; i < 6; ++i) {
+    inside.push_back(folder.MakeFile("T\\A\\B\\f" + std::to_string(i)));
+    outside.push_back(folder.MakeFile("O\\B\\f" + std::to_string(i)));
+  }
+  std::string root = UnixPath(folder.Path());
+  if (root.empty()) GTEST_SKIP() << "no Linux side to make links from";
+  Job job;
+  job.Add(folder.Join("T"));
+  job.record.recurse = true;
+  RecordingCalls recording;
+  recording.PauseAtOpen(5);  // T, A, B, then inside the second file of B
+  struct Worker {
+    static DWORD WINAPI Run(LPVOID record) {
+      RunJob(static_cast<JobSettings*>(record));
+      return 0;
+    }
+  };
+  HANDLE worker = CreateThread(nullptr, 0, Worker::Run, &job.record, 0, nullptr);
+  ASSERT_TRUE(recording.WaitForPause());
+  bool swapped = RunLinuxShell(folder, "cd '" + root + "/T' && mv A A.away && ln -s ../O A");
+  recording.Resume();
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 30000));
+  CloseHandle(worker);
+  ASSERT_TRUE(swapped);
+  for (const std::string& path : outside) EXPECT_FALSE(IsHidden(path)) << path;
+  for (std::string path : inside) {
+    path.replace(path.find("\\A\\"), 3, "\\A.away\\");
+    EXPECT_TRUE(IsHidden(path)) << path;
+  }
+  // The link goes before the folder is removed: removal would go through it.
+  RunLinuxShell(folder, "rm '" + root + "/T/A'");
 }
 
 // A real cancel from another thread while the worker is inside the 61st entry of 200: that

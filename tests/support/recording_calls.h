@@ -22,6 +22,7 @@ struct CallRecorder {
   std::mutex mutex;
   std::vector<std::string> log;
   std::map<HANDLE, std::string> names;  // the name each open handle was opened by
+  std::map<HANDLE, std::string> paths;  // and its full path, without its prefix
   std::vector<std::string> opened;      // every path opened, in order, without its prefix
   int allowed = -1;                     // calls that still reach the file system; -1: all
   int calls = 0;
@@ -36,6 +37,7 @@ struct CallRecorder {
     std::lock_guard<std::mutex> lock(mutex);
     log.clear();
     names.clear();
+    paths.clear();
     opened.clear();
     allowed = -1;
     calls = 0;
@@ -88,20 +90,16 @@ inline DWORD WINAPI RecordedGetAttributes(LPCWSTR path) {
   return GetFileAttributesW(path);
 }
 
-inline HANDLE WINAPI RecordedCreateFile(LPCWSTR path, DWORD access, DWORD share,
-                                        LPSECURITY_ATTRIBUTES security, DWORD disposition,
-                                        DWORD flags, HANDLE pattern) {
-  std::string name = LastName(path);
-  if (!g_recorder.Note("open " + name)) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return INVALID_HANDLE_VALUE;
-  }
-  HANDLE file = CreateFileW(path, access, share, security, disposition, flags, pattern);
+// Notes an open that was made (or failed), and pauses inside it when asked.
+inline void NoteOpen(HANDLE file, const std::string& name, const std::string& fullPath) {
   bool pause = false;
   {
     std::lock_guard<std::mutex> lock(g_recorder.mutex);
-    if (file != INVALID_HANDLE_VALUE) g_recorder.names[file] = name;
-    g_recorder.opened.push_back(Narrow(wcsncmp(path, L"\\\\?\\", 4) == 0 ? path + 4 : path));
+    if (file != INVALID_HANDLE_VALUE) {
+      g_recorder.names[file] = name;
+      g_recorder.paths[file] = fullPath;
+    }
+    g_recorder.opened.push_back(fullPath);
     pause = g_recorder.opens++ == g_recorder.pauseAtOpen;
     if (pause) g_recorder.pausedName = name;
   }
@@ -116,6 +114,45 @@ inline HANDLE WINAPI RecordedCreateFile(LPCWSTR path, DWORD access, DWORD share,
     }
     SetLastError(error);
   }
+}
+
+inline HANDLE WINAPI RecordedCreateFile(LPCWSTR path, DWORD access, DWORD share,
+                                        LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                                        DWORD flags, HANDLE pattern) {
+  std::string name = LastName(path);
+  if (!g_recorder.Note("open " + name)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  HANDLE file = CreateFileW(path, access, share, security, disposition, flags, pattern);
+  NoteOpen(file, name, Narrow(wcsncmp(path, L"\\\\?\\", 4) == 0 ? path + 4 : path));
+  return file;
+}
+
+// An open refused by the test for the access it asks: the seam for entries the walk may write
+// but not list, or list but not write.
+inline DWORD g_refusedAccess = 0;
+inline std::string g_refusedName;
+
+inline HANDLE WINAPI RecordedOpenInFolder(HANDLE folder, const WCHAR* name, int units, DWORD access,
+                                          DWORD share) {
+  std::string shown = Narrow(std::wstring(name, static_cast<std::size_t>(units)));
+  if (!g_recorder.Note("open " + shown)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  std::string folderPath;
+  {
+    std::lock_guard<std::mutex> lock(g_recorder.mutex);
+    auto found = g_recorder.paths.find(folder);
+    folderPath = found == g_recorder.paths.end() ? "?" : found->second;
+  }
+  HANDLE file = INVALID_HANDLE_VALUE;
+  if (g_refusedAccess && (access & g_refusedAccess) && shown == g_refusedName)
+    SetLastError(ERROR_ACCESS_DENIED);
+  else
+    file = kPlatformFileCalls.openInFolder(folder, name, units, access, share);
+  NoteOpen(file, shown, folderPath + "\\" + shown);
   return file;
 }
 
@@ -154,13 +191,15 @@ inline BOOL WINAPI RecordedCloseHandle(HANDLE handle) {
   {
     std::lock_guard<std::mutex> lock(g_recorder.mutex);
     g_recorder.names.erase(handle);
+    g_recorder.paths.erase(handle);
   }
   return CloseHandle(handle);
 }
 
-inline const FileCalls kRecordedFileCalls = {RecordedGetAttributes, RecordedCreateFile,
-                                             RecordedReadFileId, RecordedReadInformation,
-                                             RecordedSetInformation, RecordedCloseHandle};
+inline const FileCalls kRecordedFileCalls = {RecordedGetAttributes,   RecordedCreateFile,
+                                             RecordedOpenInFolder,    RecordedReadFileId,
+                                             RecordedReadInformation, RecordedSetInformation,
+                                             RecordedCloseHandle};
 
 // Puts the recorder in front of the platform for the lifetime of the object.
 struct RecordingCalls {
@@ -170,6 +209,7 @@ struct RecordingCalls {
   }
   ~RecordingCalls() {
     SetFileCallsForTests(nullptr);
+    g_refusedAccess = 0;
     PauseAtOpen(-1);
   }
   // The worker stops inside open number index (0 = first) until Resume; -1: no pause.
