@@ -7,6 +7,7 @@
 
 #include "app/command_line.h"
 #include "app/local_time.h"
+#include "app/target_identity.h"
 #include "app/target_paths.h"
 #include "text/trace.h"
 #include "shell/shortcuts.h"
@@ -73,7 +74,9 @@ void ReadTarget(JobSettings* record, const char* argument) {
   } else if (FindEntry(resolved, &found)) {
     FoldIntoSummary(record, found);
   }
-  AddTarget(record->targets, resolved);
+  TargetIdentity identity;
+  ReadTargetIdentity(resolved, &identity);
+  AddTarget(record->targets, resolved, identity);
 }
 
 void ReadTimestampOption(JobSettings* record, int index, const char* argument,

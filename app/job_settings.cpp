@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "text/bounded.h"
+
 
 bool InitJobSettings(JobSettings* record) {
   record->cancelRequested.store(false);
@@ -50,18 +52,46 @@ void CopyJobSettings(JobSettings* destination, const JobSettings* source) {
   destination->report = source->report;
 }
 
-int AddTarget(TargetList* list, const char* path) {
-  std::size_t size = std::strlen(path) + 1;
-  char* copy = static_cast<char*>(std::malloc(size));
-  if (copy == nullptr) return -1;
-  std::memcpy(copy, path, size);
-  int count = ListPushFront(list, copy);
-  if (count < 0) std::free(copy);
+int AddTarget(TargetList* list, const char* path, const TargetIdentity& identity) {
+  TargetEntry* entry = static_cast<TargetEntry*>(std::malloc(sizeof(TargetEntry)));
+  if (entry == nullptr) return -1;
+  entry->identity = identity;
+  CopyBounded(sizeof entry->path, path, entry->path);
+  int count = ListPushFront(list, entry);
+  if (count < 0) std::free(entry);
   return count;
 }
 
+int AddTarget(TargetList* list, const char* path) {
+  return AddTarget(list, path, TargetIdentity{false, false, {0, 0}, {0, 0}});
+}
+
+const TargetEntry* TargetOf(const StringListNode* node) {
+  return static_cast<const TargetEntry*>(node->item);
+}
+
 const char* TargetAt(const TargetList* list, int index) {
-  return static_cast<const char*>(ListItemAt(list, index));
+  const TargetEntry* entry = static_cast<const TargetEntry*>(ListItemAt(list, index));
+  return entry ? entry->path : nullptr;
+}
+
+namespace {
+
+bool SameEntry(const EntryId& one, const EntryId& other) {
+  return one.volume == other.volume && one.fileId == other.fileId;
+}
+
+}  // namespace
+
+bool SameTarget(const TargetIdentity& taken, const TargetIdentity& now) {
+  if (!taken.known) return true;
+  if (!now.known || taken.isLink != now.isLink || !SameEntry(taken.entry, now.entry)) return false;
+  return !taken.isLink || SameEntry(taken.pointee, now.pointee);
+}
+
+uint64_t ExpectedFileId(const TargetIdentity& identity) {
+  if (!identity.known) return 0;
+  return identity.isLink ? identity.pointee.fileId : identity.entry.fileId;
 }
 
 static int FreeTargetItem(void* item, int, void*) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "app/job_report.h"
+#include "text/paths.h"
 #include "text/string_list.h"
 
 // The four attributes the tool offers; every other bit passes through the masks unchanged.
@@ -39,8 +40,32 @@ struct TimestampEntry {
   FileTimeValue utc = {0, 0};
 };
 
-// Paths, newest at the front. They are kept in lower case where that names the same entry; the
-// callers fold them (FoldCaseOfSameEntry), since only the file system can tell.
+// What identifies the entry a target named when it was taken, so that the job changes that
+// entry and not whatever the name points to by then. A volume and id of 0 mean none was read.
+struct EntryId {
+  uint32_t volume;
+  uint64_t fileId;
+};
+struct TargetIdentity {
+  bool known;     // taken when the target was; false: the job checks nothing
+  bool isLink;    // a link chosen as a target passes the job on to what it pointed to
+  EntryId entry;  // the entry itself, the link where it is one
+  EntryId pointee;
+};
+// Whether the entry a target names now is the one it named when taken: the same entry on the
+// same volume, a link again where it was one, pointing to the same entry.
+bool SameTarget(const TargetIdentity& taken, const TargetIdentity& now);
+// The id the job's open of a target (which follows a link) must find.
+uint64_t ExpectedFileId(const TargetIdentity& identity);
+
+// A target: its path and what it named when taken.
+struct TargetEntry {
+  TargetIdentity identity;
+  char path[PATH_BUFFER_SIZE];
+};
+
+// TargetEntry items, newest at the front. Paths are kept in lower case where that names the same
+// entry; the callers fold them (FoldCaseOfSameEntry), since only the file system can tell.
 using TargetList = StringList;
 
 struct JobSettings {
@@ -79,7 +104,10 @@ uint32_t ApplyAttributeMasks(uint32_t attributes, uint32_t orMask, uint32_t andM
 // the target list pointer is taken over, not duplicated.
 void CopyJobSettings(JobSettings* destination, const JobSettings* source);
 
-// A private copy of the path, as given, at the front of the list; the new count, or -1.
-int AddTarget(TargetList* list, const char* path);
+// A private copy of the path, as given (cut at PATH_BUFFER_SIZE), with what it named when taken,
+// at the front of the list; the new count, or -1.
+int AddTarget(TargetList* list, const char* path, const TargetIdentity& identity);
+int AddTarget(TargetList* list, const char* path);  // nothing known of what it names
 const char* TargetAt(const TargetList* list, int index);
+const TargetEntry* TargetOf(const StringListNode* node);
 void DestroyTargetList(TargetList* list);

@@ -11,6 +11,7 @@
 #include "app/local_time.h"
 #include "app/long_path.h"
 #include "app/name_filter.h"
+#include "app/target_identity.h"
 #include "text/allocation.h"
 #include "text/bounded.h"
 #include "text/paths.h"
@@ -333,7 +334,8 @@ void WalkBelow(Walk* walk) {
 }
 
 // A target, and below it when it is a folder and the job descends.
-void ProcessTarget(Walk* walk, const char* target) {
+void ProcessTarget(Walk* walk, const TargetEntry& entry) {
+  const char* target = entry.path;
   if (!StartLongPath(target, &walk->path)) {
     ReportNotChanged(walk->report, target, REASON_NOT_A_TARGET, 0);
     return;
@@ -346,6 +348,13 @@ void ProcessTarget(Walk* walk, const char* target) {
     ReportNotChanged(walk->report, target, reason, error);
     return;
   }
+  // The entry the user chose, and nothing its name points to by now.
+  TargetIdentity now;
+  if (entry.identity.known &&
+      (!ReadTargetIdentity(walk->path.units, &now) || !SameTarget(entry.identity, now))) {
+    ReportNotChanged(walk->report, target, REASON_CHANGED_UNDER_JOB, 0);
+    return;
+  }
   bool isFolder = (seen & FILE_ATTRIBUTE_DIRECTORY) != 0;
   bool enter = settings.recurse && isFolder;
   bool accepted = AcceptName(FileNamePart(target), isFolder, settings.filterPattern,
@@ -355,9 +364,9 @@ void ProcessTarget(Walk* walk, const char* target) {
     CountOutcome(walk->report, accepted ? OUTCOME_ALREADY_AS_ASKED : OUTCOME_FILTERED_OUT);
     return;
   }
-  // The kind it had when looked at: the filter's answer was for that. A link named is opened
-  // as what it points to, so the link bit it showed says nothing here.
-  const EntryToOpen how = {nullptr, nullptr, {seen & ~FILE_ATTRIBUTE_REPARSE_POINT, 0}};
+  // The kind it had when looked at (the filter's answer was for that), and the entry it named
+  // when taken: the check above and this open are two looks at the name.
+  const EntryToOpen how = {nullptr, nullptr, {seen, ExpectedFileId(entry.identity)}};
   if (ChangeAndEnter(walk, how, write, enter)) WalkBelow(walk);
 }
 
@@ -414,8 +423,7 @@ void RunJob(const JobSettings* settings) {
   // One pass along the list: item i found by counting from the front would cost a walk per target.
   const StringListNode* node = settings->targets ? settings->targets->first : nullptr;
   for (; node && !Cancelled(walk); node = node->next) {
-    const char* target = static_cast<const char*>(node->item);
-    if (target) ProcessTarget(&walk, target);
+    if (const TargetEntry* target = TargetOf(node)) ProcessTarget(&walk, *target);
   }
   EndWalk(&walk);
 }
@@ -429,7 +437,9 @@ void ApplyChanges(const AppliedTimes& times, const char* path, uint32_t orMask, 
   StartJobReport(&unread);
   Walk walk;
   if (StartWalk(&walk, &settings, &unread, times)) {
-    ProcessTarget(&walk, path);
+    TargetEntry target = {TargetIdentity{false, false, {0, 0}, {0, 0}}, {0}};
+    CopyBounded(sizeof target.path, path, target.path);
+    ProcessTarget(&walk, target);
     EndWalk(&walk);
   }
   DestroyTargetList(settings.targets);

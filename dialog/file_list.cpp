@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/target_identity.h"
 #include "app/target_paths.h"
 #include "controls/window_helpers.h"
 #include "dialog/dialog_ids.h"
@@ -87,12 +88,12 @@ void FillFileList(HWND listBox, const TargetList* targets) {
   SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FILE_LIST_HEADER));
   if (targets == nullptr) return;
   for (const StringListNode* node = targets->first; node; node = node->next) {
-    const char* path = static_cast<const char*>(node->item);
-    if (PathExists(path)) AddFileListEntry(listBox, path);
+    const char* path = TargetOf(node)->path;
+    if (PathExists(path)) AddFileListEntry(listBox, path, TargetOf(node)->identity);
   }
 }
 
-int AddFileListEntry(HWND listBox, const char* path) {
+int AddFileListEntry(HWND listBox, const char* path, const TargetIdentity& identity) {
   FileSystemRedirectionOff redirection;
   char shown[PATH_BUFFER_SIZE];
   if (!CanonicalizePath(shown, path, sizeof shown)) return -1;
@@ -105,8 +106,35 @@ int AddFileListEntry(HWND listBox, const char* path) {
     CopyBounded(sizeof entry, withSeparator, entry);
   LRESULT found = FindListedEntry(listBox, entry);
   if (found != LB_ERR) return static_cast<int>(found);
-  return static_cast<int>(
-      SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry)));
+  TargetIdentity* kept = static_cast<TargetIdentity*>(AllocateZeroed(1, sizeof(TargetIdentity)));
+  if (kept == nullptr) return -1;  // an entry whose identity is lost would be taken unchecked
+  *kept = identity;
+  LRESULT added = SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+  if (added < 0) {
+    std::free(kept);
+    return -1;
+  }
+  SendMessageA(listBox, LB_SETITEMDATA, static_cast<WPARAM>(added), reinterpret_cast<LPARAM>(kept));
+  return static_cast<int>(added);
+}
+
+namespace {
+
+const TargetIdentity* IdentityAt(HWND listBox, int index) {
+  LRESULT data = SendMessageA(listBox, LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
+  return data == LB_ERR ? nullptr : reinterpret_cast<const TargetIdentity*>(data);
+}
+
+void FreeIdentityAt(HWND listBox, int index) {
+  std::free(const_cast<TargetIdentity*>(IdentityAt(listBox, index)));
+  SendMessageA(listBox, LB_SETITEMDATA, static_cast<WPARAM>(index), 0);
+}
+
+}  // namespace
+
+void ReleaseFileList(HWND listBox) {
+  int count = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
+  for (int index = 0; index < count; ++index) FreeIdentityAt(listBox, index);
 }
 
 void CollectFileList(HWND listBox, TargetList* targets) {
@@ -118,7 +146,11 @@ void CollectFileList(HWND listBox, TargetList* targets) {
     SendMessageA(listBox, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
     if (!PathExists(text)) continue;
     FoldCaseOfSameEntry(text);
-    AddTarget(targets, text);
+    const TargetIdentity* identity = IdentityAt(listBox, index);
+    if (identity)
+      AddTarget(targets, text, *identity);
+    else
+      AddTarget(targets, text);
   }
 }
 
@@ -150,8 +182,10 @@ void DeleteSelectedEntries(HWND dialog) {
   {
     RedrawPause pause(listBox);
     // From the highest index down, so that the indices still to delete stay valid.
-    for (int i = count - 1; i >= 0; --i)
+    for (int i = count - 1; i >= 0; --i) {
+      FreeIdentityAt(listBox, indices[i]);
       SendMessageA(listBox, LB_DELETESTRING, static_cast<WPARAM>(indices[i]), 0);
+    }
   }
   std::free(indices);
 }
@@ -173,7 +207,9 @@ void AddDroppedFiles(HWND listBox, HDROP drop) {
     if (!TargetPathOf(name, target, sizeof target) || !PathExists(target)) continue;
     char resolved[PATH_BUFFER_SIZE];
     if (!ResolveShortcutOrPath(resolved, target, sizeof resolved)) continue;
-    AddFileListEntry(listBox, resolved);
+    TargetIdentity identity;
+    ReadTargetIdentity(resolved, &identity);
+    AddFileListEntry(listBox, resolved, identity);
   }
   DragFinish(drop);
 }

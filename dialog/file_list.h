@@ -11,9 +11,13 @@
 
 extern const char FILE_LIST_HEADER[];
 
+// Each entry keeps what its target named when it was taken (its item data, owned by the list
+// until ReleaseFileList), so that the job can tell whether it still names that.
 void FillFileList(HWND listBox, const TargetList* targets);
-int AddFileListEntry(HWND listBox, const char* path);
+int AddFileListEntry(HWND listBox, const char* path, const TargetIdentity& identity);
 void CollectFileList(HWND listBox, TargetList* targets);
+// Frees what the entries keep; before the list goes.
+void ReleaseFileList(HWND listBox);
 // The selected entries' indices in ascending order, the header left out: a block of *count
 // indices that the caller frees with std::free; null (count 0) when none is selected or no
 // memory is left for the block.

@@ -247,6 +247,7 @@ INT_PTR OnDestroy(HWND dialog) {
   RemovePropA(dialog, PROP_DIALOGPARAM);
   RemovePropA(dialog, PROP_DIALOGTOOLTIPCTRL);
   ReleaseTimeSources(dialog);
+  ReleaseFileList(GetDlgItem(dialog, IDC_FILE_LIST));
   ReleaseWindowIcon(dialog, ICON_BIG);
   ReleaseWindowIcon(dialog, ICON_SMALL);
   return TRUE;

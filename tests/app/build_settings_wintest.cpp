@@ -293,4 +293,39 @@ TEST(BuildJobSettings, DateTextIsLocalTimeOfItsOwnDate) {
   }
 }
 
+// A target is the entry the user chose: renamed away and replaced by a link to another folder
+// between its taking and the job, it is left alone and told; the other folder is never changed.
+// A link chosen as a target still passes the job on to what it pointed to when chosen.
+TEST(BuildJobSettings, ATargetSwappedAfterItWasTakenIsLeftAlone) {
+  TempFolder folder;
+  std::string own = folder.MakeFile("T\\own.txt"), other = folder.MakeFile("O\\other.txt");
+  std::string root = UnixPath(folder.Path());
+  if (root.empty()) GTEST_SKIP() << "no Linux side to make links from";
+  ASSERT_TRUE(RunLinuxShell(folder, "cd '" + root + "' && ln -s O L"));
+  Built built({"/dlg:0", "/on:h", folder.Join("T"), folder.Join("L")});
+  ASSERT_EQ(2, built.record.targets->count);
+  ASSERT_TRUE(RunLinuxShell(folder, "cd '" + root + "' && mv T T.away && ln -s O T"));
+  MakeApplyMasks(&built.record);
+  JobReport report;
+  StartJobReport(&report);
+  built.record.report = &report;
+  TraceLines trace;
+  RunJob(&built.record);
+  EXPECT_FALSE(HasAttribute(folder.Join("T.away\\own.txt"), FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_TRUE(HasAttribute(other, FILE_ATTRIBUTE_HIDDEN)) << "through the link chosen";
+  ASSERT_EQ(1, report.listedCount);
+  EXPECT_EQ(REASON_CHANGED_UNDER_JOB, report.listed[0].reason);
+  EXPECT_EQ(Lower(folder.Join("T")), Lower(report.listed[0].path));
+  // Only what L pointed to when chosen: pointed elsewhere by the job, it is left alone too.
+  SetAttributes(other, 0);
+  ASSERT_TRUE(RunLinuxShell(folder, "cd '" + root + "' && rm T && mv T.away T && rm L && ln -s T L"));
+  Built again({"/dlg:0", "/on:h", folder.Join("L")});
+  ASSERT_TRUE(RunLinuxShell(folder, "cd '" + root + "' && rm L && ln -s O L"));
+  MakeApplyMasks(&again.record);
+  RunJob(&again.record);
+  EXPECT_FALSE(HasAttribute(other, FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_FALSE(HasAttribute(own, FILE_ATTRIBUTE_HIDDEN));
+  RunLinuxShell(folder, "rm '" + root + "/L'");
+}
+
 }  // namespace

@@ -493,6 +493,29 @@ TEST(Program, AFileNoCallCanChangeIsToldAndGivesExitCodeThree) {
   }
 }
 
+// The measured fault: the dialog opened on T; while it was open T was renamed and a link to an
+// outside folder put in its place; OK then changed the outside folder. The entry chosen is the
+// one changed, or none: here none, told in the box and by exit code 3.
+TEST(Program, ATargetSwappedWhileTheDialogIsOpenLeadsNowhereElse) {
+  TempFolder folder;
+  std::string own = folder.MakeFile("T\\own.txt"), outside = folder.MakeFile("O\\outside.txt");
+  std::string root = UnixPath(folder.Path());
+  if (root.empty()) GTEST_SKIP() << "no Linux side to make links from";
+  PROCESS_INFORMATION process = StartProgram("/tray:0 /on:h " + Quoted(folder.Join("T")));
+  HWND dialog = WaitForDialog(process);
+  ASSERT_NE(nullptr, dialog);
+  bool swapped = RunLinuxShell(folder, "cd '" + root + "' && mv T T.away && ln -s O T");
+  Click(dialog, IDOK);
+  HWND box = WaitForDialog(process, dialog);
+  if (box) PostMessageA(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(3u, WaitForExit(process));
+  ASSERT_TRUE(swapped);
+  EXPECT_NE(nullptr, box) << "the user is told";
+  EXPECT_FALSE(HasAttribute(outside, FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_FALSE(HasAttribute(folder.Join("O"), FILE_ATTRIBUTE_HIDDEN));
+  RunLinuxShell(folder, "rm '" + root + "/T'");
+}
+
 // A relative name is the working folder's entry, in the dialog too, where the shell would parse
 // it from the desktop folder: the desktop's file of that name is never the one changed.
 TEST(Program, ARelativeTargetIsTheWorkingFoldersEntry) {
