@@ -4,13 +4,18 @@
 
 #include <cstdint>
 
+// "." and "..", the folder itself and its parent, which every listing holds.
+template <typename Unit>
+bool IsDotName(const Unit* name, int units) {
+  return units > 0 && name[0] == '.' && (units == 1 || (units == 2 && name[1] == '.'));
+}
+
 // False for a name that, joined to a folder, would name something else: empty, "." or "..",
 // or holding a separator, a drive or stream colon, or a zero that would end the path early.
 // The name is in UTF-16 units of any 16-bit type, units long (a listing does not terminate it).
 template <typename Unit>
 bool IsJoinableName(const Unit* name, int units) {
-  if (units <= 0) return false;
-  if (name[0] == '.' && (units == 1 || (units == 2 && name[1] == '.'))) return false;
+  if (units <= 0 || IsDotName(name, units)) return false;
   for (int i = 0; i < units; ++i) {
     if (name[i] == 0 || name[i] == '\\' || name[i] == '/' || name[i] == ':') return false;
   }

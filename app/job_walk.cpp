@@ -63,11 +63,6 @@ const FILETIME* PlanOne(const TimestampEntry& entry, FILETIME* storage) {
 
 bool Cancelled(const Walk& walk) { return walk.settings->cancelRequested.load(); }
 
-bool IsDotEntry(const ListedEntry& entry) {
-  return entry.name[0] == L'.' &&
-         (entry.nameUnits == 1 || (entry.nameUnits == 2 && entry.name[1] == L'.'));
-}
-
 // The entry the walk's path names now was not changed, or not wholly.
 void NotChangedAtPath(Walk* walk, NotChangedReason reason, DWORD error) {
   char shown[TRACE_LINE_SIZE];
@@ -327,7 +322,7 @@ void WalkBelow(Walk* walk) {
       PopLevel(walk);
       continue;
     }
-    if (IsDotEntry(entry)) continue;
+    if (IsDotName(entry.name, entry.nameUnits)) continue;
     ProcessListedEntry(walk, entry);
   }
   while (walk->depth > 0) PopLevel(walk);

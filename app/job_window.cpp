@@ -115,18 +115,12 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTA* creation) {
     Trace("! %s\r\n", "作業スレッドを作成できませんでした。");
     return -1;
   }
-  // The timer watches the worker; the worker also says when it is done, so that a timer that
-  // cannot be started never leaves the program running for good.
-  if (!SetTimer(window, JOB_WATCH_TIMER, 0, WatchTimerProc))
+  // The one way the job's end is seen: without it the program would never end, so no job
+  // starts.
+  if (!SetTimer(window, JOB_WATCH_TIMER, 0, WatchTimerProc)) {
     Trace("! %s\r\n", "監視タイマーを開始できませんでした。");
-  return 0;
-}
-
-// Anyone may post the message; only the worker's own word, or no worker at all, ends the job.
-LRESULT OnWorkerEnd(HWND window) {
-  WorkerThread* worker = WorkerOf(window);
-  if (worker && worker->thread && !worker->done.load()) return 0;
-  CloseJobWindow(window, worker);
+    return -1;
+  }
   return 0;
 }
 
@@ -176,10 +170,6 @@ LRESULT OnCommand(HWND window, WPARAM wParam) {
 }
 
 LRESULT OnTrayIcon(HWND window, WPARAM wParam, LPARAM lParam) {
-  if (wParam == TRAY_ICON_ID && lParam == WM_LBUTTONUP) {
-    PostMessageA(window, WM_JOB_TRAYCLICK, 0, 0);
-    return 0;
-  }
   if (wParam == TRAY_ICON_ID && lParam == WM_RBUTTONUP) {
     PostMessageA(window, WM_JOB_TRAYMENU, 0, 0);
     return 0;
@@ -239,7 +229,7 @@ HWND CreateJobWindow(HINSTANCE instance, JobSettings* settings) {
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                 nullptr, nullptr, instance, settings);
   if (window == nullptr) Trace("! %s\r\n", "ジョブウィンドウを作成できませんでした。");
-  if (window && !ResumeWorker(WorkerOf(window), window)) {
+  if (window && !ResumeWorker(WorkerOf(window))) {
     Trace("! %s\r\n", "作業スレッドを開始できませんでした。");
     DestroyWindow(window);
     window = nullptr;
@@ -258,12 +248,8 @@ LRESULT CALLBACK JobWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       return OnCommand(window, wParam);
     case WM_JOB_TRAYICON:
       return OnTrayIcon(window, wParam, lParam);
-    case WM_JOB_TRAYCLICK:
-      return 0;
     case WM_JOB_TRAYMENU:
       return OnTrayMenu(window);
-    case WM_JOB_WORKEREND:
-      return OnWorkerEnd(window);
     case WM_QUERYENDSESSION:
       return TRUE;  // the session may end; WM_ENDSESSION stops the job cleanly
     case WM_ENDSESSION:
@@ -284,9 +270,8 @@ WorkerThread* StartWorker(JobSettings* settings, LPTHREAD_START_ROUTINE threadFu
   return worker;
 }
 
-bool ResumeWorker(WorkerThread* worker, HWND window) {
+bool ResumeWorker(WorkerThread* worker) {
   if (worker == nullptr || worker->thread == nullptr) return false;
-  worker->window = window;
   if (ResumeThread(worker->thread) == static_cast<DWORD>(-1)) return false;
   worker->started = true;
   return true;
@@ -305,8 +290,6 @@ DWORD WINAPI WorkerMain(LPVOID parameter) {
     FileSystemRedirectionOff redirection;
     RunJob(worker->settings);
   }
-  worker->done.store(true);
-  if (worker->window) PostMessageA(worker->window, WM_JOB_WORKEREND, 0, 0);
   return 0;
 }
 

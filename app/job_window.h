@@ -10,12 +10,11 @@
 #include <cstdint>
 
 #include "app/job_settings.h"
+#include "dialog/resource_ids.h"
 
 enum : UINT {
   WM_JOB_TRAYICON = 0x8001,
-  WM_JOB_TRAYCLICK = 0x8002,
   WM_JOB_TRAYMENU = 0x8003,
-  WM_JOB_WORKEREND = 0x8004,  // posted by the worker as its last act
 };
 
 enum : UINT_PTR {
@@ -27,7 +26,6 @@ enum : UINT_PTR {
 enum : UINT { JOB_TRAY_INTERVAL = 500 };
 // How long the end of the session waits for the worker to finish the entry in hand.
 enum : DWORD { JOB_END_SESSION_WAIT = 5000 };
-enum : UINT { IDM_TRAY_CANCEL = 40000 };
 enum : UINT { TRAY_ICON_ID = 1 };
 
 extern const char JOB_WINDOW_CLASS[];  // also the window's name
@@ -38,9 +36,7 @@ extern const char PROP_WAITICON[];
 struct WorkerThread {
   HANDLE thread;  // null when there is none; made suspended
   JobSettings* settings;
-  HWND window;              // told when the job is done; null: nobody
   bool started;             // resumed, once the job window exists
-  std::atomic<bool> done;   // set by the worker just before it tells the window
 };
 
 // The tray icon record, filled in its first form (see CreateTrayIcon).
@@ -72,7 +68,7 @@ LRESULT CALLBACK JobWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 // The worker's record and its thread, made suspended: nothing runs until ResumeWorker.
 WorkerThread* StartWorker(JobSettings* settings, LPTHREAD_START_ROUTINE threadFunction);
-bool ResumeWorker(WorkerThread* worker, HWND window);
+bool ResumeWorker(WorkerThread* worker);
 // Asks the worker to stop, waits for it and frees its record; a worker never resumed runs only
 // to see that it was stopped.
 void StopWorker(WorkerThread* worker);

@@ -140,7 +140,6 @@ SIZE GetWindowSize(HWND window) {
 
 int GetWindowWidth(HWND window) { return GetWindowSize(window).cx; }
 
-int GetWindowHeight(HWND window) { return GetWindowSize(window).cy; }
 
 SIZE GetClientSize(HWND window) {
   RECT rect = {0, 0, 0, 0};

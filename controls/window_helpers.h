@@ -35,7 +35,6 @@ bool InsertMenuSeparator(UINT flags, HMENU menu, UINT position);
 POINT GetWindowOrigin(HWND window);
 SIZE GetWindowSize(HWND window);
 int GetWindowWidth(HWND window);
-int GetWindowHeight(HWND window);
 SIZE GetClientSize(HWND window);
 int GetClientWidth(HWND window);
 void OffsetFromWindow(POINT* point, HWND window);

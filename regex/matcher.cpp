@@ -194,7 +194,8 @@ bool PushWalk(Regex* regex, int* depth, const WalkFrame& frame) {
   return true;
 }
 
-// Tries the edges of the frame's state from edge e on (steps 2a-2c and 2e of the walk). True:
+// Tries the edges of the frame's state from edge e on: an edge already tried at this position
+// is passed over (its mark), every try counts against the budget. True:
 // the walk descends into *state at *position. False: the state returns *result (null: no
 // edge succeeded, or the budget ran out and gaveUp is set).
 bool TryEdges(Regex* regex, WalkFrame* frame, int e, const char* text, int* state,
@@ -256,7 +257,10 @@ const char* Walk(Regex* regex, const char* text, const char* start, RegexSpan* s
       if (regex->gaveUp) return nullptr;
       --depth;
     }
-    // Hand the result back along the path until a state tries another edge (step 2d-2f).
+    // Hand the result back along the path until a state tries another edge: a success returns
+    // through each state (noting group bounds; a lookahead gives back its start position, a
+    // negative one turns success into failure and failure into success), a failure has the
+    // state try its next edge.
     for (;;) {
       if (depth == 0) return result;
       WalkFrame* frame = &regex->stack[depth - 1];

@@ -16,15 +16,6 @@ void CopyBounded(int size, const char* source, char* destination) {
   destination[count] = 0;
 }
 
-void CopySpan(int size, const char* end, char* destination, const char* start) {
-  if (size <= 0) return;
-  long count = end - start;
-  if (count < 0) count = 0;
-  if (count > size - 1) count = size - 1;
-  std::memmove(destination, start, static_cast<std::size_t>(count));
-  destination[count] = 0;
-}
-
 int FormatBoundedV(char* buffer, int size, const char* format, va_list arguments) {
   if (size <= 0 || buffer == nullptr) return -1;
   int wanted = std::vsnprintf(buffer, static_cast<std::size_t>(size), format, arguments);

@@ -5,7 +5,6 @@
 #include <cstdarg>
 
 void CopyBounded(int size, const char* source, char* destination);
-void CopySpan(int size, const char* end, char* destination, const char* start);
 int FormatBoundedV(char* buffer, int size, const char* format, va_list arguments);
 int FormatBounded(char* buffer, int size, const char* format, ...)
     __attribute__((format(printf, 3, 4)));

@@ -71,30 +71,12 @@ char* FoldLowerCase(char* text) {
   return position;
 }
 
-const char* FindCharIgnoreCase(const char* text, char byte) {
-  char wanted = FoldAsciiLower(byte);
-  for (const char* position = text; *position; ++position) {
-    if (FoldAsciiLower(*position) == wanted) return position;
-  }
-  return nullptr;
-}
-
 static bool EqualIgnoreCaseN(const char* a, const char* b, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) {
     if (FoldAsciiLower(a[i]) != FoldAsciiLower(b[i])) return false;
     if (a[i] == 0) return true;
   }
   return true;
-}
-
-const char* FindIgnoreCase(const char* text, const char* part) {
-  if (*part == 0) return text;
-  std::size_t length = std::strlen(part);
-  for (const char* candidate = FindCharIgnoreCase(text, part[0]); candidate;
-       candidate = FindCharIgnoreCase(candidate + 1, part[0])) {
-    if (EqualIgnoreCaseN(candidate, part, length)) return candidate;
-  }
-  return nullptr;
 }
 
 bool StartsWithIgnoreCase(const char* text, const char* prefix) {
@@ -110,13 +92,4 @@ bool StringEquals(const char* a, const char* b) { return std::strcmp(a, b) == 0;
 bool StringEqualsIgnoreCase(const char* a, const char* b) {
   std::size_t length = std::strlen(a);
   return length == std::strlen(b) && EqualIgnoreCaseN(a, b, length);
-}
-
-const char* SkipChars(const char* text, const char* set) { return text + std::strspn(text, set); }
-
-const char* StringEnd(const char* text) { return text + std::strlen(text); }
-
-void* ZeroFill(void* memory, std::size_t count) {
-  std::memset(memory, 0, count);
-  return static_cast<char*>(memory) + count;
 }

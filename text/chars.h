@@ -22,12 +22,7 @@ char* NextChar(char* position);
 
 char* FoldLowerCase(char* text);
 char FoldAsciiLower(char byte);
-const char* FindCharIgnoreCase(const char* text, char byte);
-const char* FindIgnoreCase(const char* text, const char* part);
 bool StartsWithIgnoreCase(const char* text, const char* prefix);
 bool StartsWith(const char* text, const char* prefix);
 bool StringEquals(const char* a, const char* b);
 bool StringEqualsIgnoreCase(const char* a, const char* b);
-const char* SkipChars(const char* text, const char* set);
-const char* StringEnd(const char* text);
-void* ZeroFill(void* memory, std::size_t count);

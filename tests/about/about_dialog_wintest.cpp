@@ -127,7 +127,7 @@ TEST(AboutBox, ShowsTheVersionResourceAndGrowsToItsTexts) {
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_EXSTYLE)));
     EXPECT_EQ(frame.right - frame.left + growth, GetWindowWidth(dialog));
-    EXPECT_EQ(frame.bottom - frame.top, GetWindowHeight(dialog));
+    EXPECT_EQ(frame.bottom - frame.top, GetWindowSize(dialog).cy);
     HWND ok = GetDlgItem(dialog, IDOK);
     POINT okOrigin = GetWindowOrigin(ok);
     OffsetFromWindow(&okOrigin, dialog);

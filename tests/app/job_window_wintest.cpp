@@ -48,24 +48,18 @@ struct JobFixture {
   ~JobFixture() { DestroyTargetList(settings.targets); }
 };
 
-// The job runs and the loop ends; without the watch timer (as when it cannot be started) the
-// worker's own word ends it.
-TEST(JobWindow, RunsTheJobAndEndsTheLoopWithOrWithoutItsTimer) {
-  for (bool timer : {true, false}) {
-    TempFolder folder;
-    std::string file = folder.MakeFile("job.txt");
-    JobFixture job;
-    AddTarget(job.settings.targets, file.c_str());
-    HWND window = CreateJobWindow(GetModuleHandleA(nullptr), &job.settings);
-    ASSERT_NE(nullptr, window);
-    EXPECT_EQ(&job.settings, GetPropA(window, PROP_INFO));
-    if (!timer) {
-      EXPECT_TRUE(KillTimer(window, JOB_WATCH_TIMER));
-    }
-    ASSERT_TRUE(RunUntilQuit(20000)) << "timer " << timer;
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_TRUE(HasAttribute(file, FILE_ATTRIBUTE_HIDDEN)) << "timer " << timer;
-  }
+// The job runs and the loop ends, at the watch timer's first tick after the worker's end.
+TEST(JobWindow, RunsTheJobAndEndsTheLoop) {
+  TempFolder folder;
+  std::string file = folder.MakeFile("job.txt");
+  JobFixture job;
+  AddTarget(job.settings.targets, file.c_str());
+  HWND window = CreateJobWindow(GetModuleHandleA(nullptr), &job.settings);
+  ASSERT_NE(nullptr, window);
+  EXPECT_EQ(&job.settings, GetPropA(window, PROP_INFO));
+  ASSERT_TRUE(RunUntilQuit(20000));
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_TRUE(HasAttribute(file, FILE_ATTRIBUTE_HIDDEN));
 }
 
 TEST(JobWindow, AnEmptyJobEndsAtTheFirstTick) {
@@ -134,8 +128,8 @@ TEST(JobWindow, NoFileIsTouchedUnlessTheWindowAndItsWorkerExist) {
   }
 }
 
-// A message that only looks like the worker's changes nothing while the worker runs.
-TEST(JobWindow, OnlyTheWorkerEndsTheJob) {
+// The watch timer's ticks end nothing while the worker runs.
+TEST(JobWindow, OnlyTheWorkersEndEndsTheJob) {
   JobFixture job;
   RecordingCalls recording;
   recording.PauseAtOpen(0);
@@ -145,7 +139,7 @@ TEST(JobWindow, OnlyTheWorkerEndsTheJob) {
   HWND window = CreateJobWindow(GetModuleHandleA(nullptr), &job.settings);
   ASSERT_NE(nullptr, window);
   ASSERT_TRUE(recording.WaitForPause());
-  SendMessageA(window, WM_JOB_WORKEREND, 0, 0);
+  EXPECT_FALSE(RunUntilQuit(300));
   EXPECT_TRUE(IsWindow(window));
   recording.Resume();
   EXPECT_TRUE(RunUntilQuit(20000));
@@ -203,6 +197,7 @@ TEST(JobWindow, TrayMenuCancelsTheJob) {
   EXPECT_EQ(1, changed);  // the entry being changed was finished; no further one was begun
 }
 
+// Only a right click on its own icon opens the menu.
 TEST(JobWindow, TrayClicksPostOnlyForItsOwnIcon) {
   JobFixture job;
   // Without pumping messages the watch timer never fires, so the window stays for the test.
@@ -211,8 +206,9 @@ TEST(JobWindow, TrayClicksPostOnlyForItsOwnIcon) {
   SendMessageA(window, WM_JOB_TRAYICON, TRAY_ICON_ID, WM_LBUTTONUP);
   SendMessageA(window, WM_JOB_TRAYICON, TRAY_ICON_ID + 1, WM_RBUTTONUP);
   MSG message;
-  EXPECT_TRUE(PeekMessageA(&message, window, WM_JOB_TRAYCLICK, WM_JOB_TRAYCLICK, PM_REMOVE));
   EXPECT_FALSE(PeekMessageA(&message, window, WM_JOB_TRAYMENU, WM_JOB_TRAYMENU, PM_REMOVE));
+  SendMessageA(window, WM_JOB_TRAYICON, TRAY_ICON_ID, WM_RBUTTONUP);
+  EXPECT_TRUE(PeekMessageA(&message, window, WM_JOB_TRAYMENU, WM_JOB_TRAYMENU, PM_REMOVE));
   SendMessageA(window, WM_COMMAND, IDM_TRAY_CANCEL, 0);
   EXPECT_TRUE(job.settings.cancelRequested.load());
   DestroyWindow(window);

@@ -194,7 +194,7 @@ TEST(WindowSize, GrowAndResize) {
   EXPECT_EQ(20, origin.y);
   EXPECT_TRUE(ResizeWindowTo(window, 30, 40));
   EXPECT_EQ(30, GetWindowWidth(window));
-  EXPECT_EQ(40, GetWindowHeight(window));
+  EXPECT_EQ(40, GetWindowSize(window).cy);
   DestroyWindow(window);
 }
 
@@ -215,7 +215,7 @@ TEST(WindowMove, ChildMovesWithinParentAndTopLevelOnScreen) {
   EXPECT_EQ(5, point.y);
   EXPECT_TRUE(GrowDialogItemBy(parent, 7, 2, 3));
   EXPECT_EQ(42, GetWindowWidth(child));
-  EXPECT_EQ(23, GetWindowHeight(child));
+  EXPECT_EQ(23, GetWindowSize(child).cy);
   DestroyWindow(parent);
 }
 

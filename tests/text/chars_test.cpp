@@ -113,11 +113,6 @@ TEST(Comparisons, IgnoreAsciiCaseOnly) {
   EXPECT_FALSE(StartsWithIgnoreCase("/o", "/on:"));
   EXPECT_TRUE(StartsWith("abc", "ab"));
   EXPECT_FALSE(StartsWith("Abc", "ab"));
-  const char* text = "readme.TXT.bak";
-  EXPECT_EQ(text + 7, FindIgnoreCase(text, "txt"));
-  EXPECT_EQ(text, FindIgnoreCase(text, ""));
-  EXPECT_EQ(nullptr, FindIgnoreCase(text, "doc"));
-  EXPECT_EQ(text + 3, SkipChars(text + 0, "rea") );
 }
 
 }  // namespace
