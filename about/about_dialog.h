@@ -18,7 +18,7 @@ bool ShowAboutBox(HWND parent, const char* const* siteRef);
 // refused the template.
 INT_PTR RunAboutBox(HWND parent, const char* const* siteRef, ShellOpener opener);
 
-// The About box that is open, or null.
+// The About box that is open, or null. A test seam: the tests find the box they opened by it.
 HWND OpenAboutBox();
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

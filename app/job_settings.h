@@ -108,6 +108,7 @@ void CopyJobSettings(JobSettings* destination, const JobSettings* source);
 // at the front of the list; the new count, or -1.
 int AddTarget(TargetList* list, const char* path, const TargetIdentity& identity);
 int AddTarget(TargetList* list, const char* path);  // nothing known of what it names
+// The path of item index; a test seam (the program walks the list by its nodes).
 const char* TargetAt(const TargetList* list, int index);
 const TargetEntry* TargetOf(const StringListNode* node);
 void DestroyTargetList(TargetList* list);

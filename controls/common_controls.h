@@ -9,7 +9,7 @@
 // then tooltips are missing and ListItemFromPoint finds nothing. User-interface thread only.
 bool StartCommonControls();
 
-// The loaded library, or null.
+// The loaded library, or null. A test seam: the tests check that it is the system's own copy.
 HMODULE CommonControlsLibrary();
 
 // The item of a list box under a point in screen coordinates, or -1; with autoScroll, a point
