@@ -19,7 +19,8 @@ void CollectFileList(HWND listBox, TargetList* targets);
 // memory is left for the block.
 int* GetSelectedEntries(HWND listBox, int* count);
 void DeleteSelectedEntries(HWND dialog);
-void AddDroppedFiles(HWND listBox, HDROP drop);
+// True when a folder was among the entries listed.
+bool AddDroppedFiles(HWND listBox, HDROP drop);
 
 // The dialog's answer to a notification of its file list. True when the dialog handled it,
 // with *result the value to give back to the list box.
