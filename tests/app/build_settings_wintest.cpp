@@ -285,10 +285,7 @@ TEST(BuildJobSettings, AnOptionThatCannotBeReadRefusesTheLine) {
       {{file, "/acess:now"}, 2, true},
       {{"/on:x", missing}, 1, true},
       {{"/off:hx", "/dlg:0"}, 1, false},
-      {{"/DLG:0", "/nop:"}, 0, false},
-      {{"/dlg:1"}, 1, true},
-      {{"/sub:1 "}, 1, true},
-      {{"/write:2006-13-01 00:00:00", "/of:h"}, 1, true},
+      {{"/dlg:1", "/sub:1 "}, 1, true},
       {{"/", file}, 1, true},
       {{"/Tray:0", "/SUB:1", "/ON:rash", "/create:NOW", file}, 0, true},
   };
@@ -321,34 +318,6 @@ TEST(BuildJobSettings, EachUnreadableArgumentHasItsTraceLines) {
   };
   EXPECT_EQ(expected, trace.lines);
   EXPECT_EQ(2, built.unreadable);
-}
-
-// A folder's own attributes say nothing of what lies inside it: with one among the targets, an
-// attribute no option names is left as each entry has it. File targets alone keep their summary.
-TEST(BuildJobSettings, AFolderTargetLeavesEveryAttributeNoOptionNames) {
-  TempFolder folder;
-  const std::string sub = folder.MakeFolder("sub"), readOnly = folder.MakeFile("ro.txt");
-  SetAttributes(readOnly, FILE_ATTRIBUTE_READONLY);
-  const DWORD all = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-  const struct {
-    std::vector<std::string> arguments;
-    DWORD fromNone, fromAll;  // what an entry with none, or all, of read-only, hidden, system gets
-  } cases[] = {
-      {{readOnly}, FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY},
-      {{sub}, 0, all},
-      {{sub, readOnly}, 0, all},
-      {{"/on:h", sub}, FILE_ATTRIBUTE_HIDDEN, all},
-      {{sub, "/off:r", "/nop:s"}, 0, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
-      {{"/on:s", readOnly}, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM,
-       FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM},
-  };
-  for (const auto& c : cases) {
-    Built built(c.arguments);
-    MakeApplyMasks(&built.record);
-    const JobSettings& r = built.record;
-    EXPECT_EQ(c.fromNone, ApplyAttributeMasks(0, r.orMask, r.andMask) & all) << c.arguments[0];
-    EXPECT_EQ(c.fromAll, ApplyAttributeMasks(all, r.orMask, r.andMask) & all) << c.arguments[0];
-  }
 }
 
 TEST(BuildJobSettings, DateTextIsLocalTimeOfItsOwnDate) {

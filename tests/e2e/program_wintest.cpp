@@ -902,6 +902,8 @@ TEST(ForeignLocale, TheDialogReadsRightAndItsJobChangesTheRightFiles) {
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_FILTER_KIND, CBN_SELCHANGE),
                reinterpret_cast<LPARAM>(kind));
   SetWindowTextW(GetDlgItem(dialog, IDC_FILTER_PATTERN), L"*表.txt");
+  // A folder target: hidden starts unchanged, then cleared, then set.
+  Click(dialog, IDC_HIDDEN);
   Click(dialog, IDC_HIDDEN);
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(0u, WaitForExit(process));
