@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/command_line.h"
+#include "app/job_report_texts.h"
 #include "app/local_time.h"
 #include "app/target_identity.h"
 #include "app/target_paths.h"
@@ -33,53 +34,79 @@ const TimestampOption kTimestampOptions[] = {
 
 bool IsZero(FileTimeValue value) { return value.low == 0 && value.high == 0; }
 
-void FoldIntoSummary(JobSettings* record, const WIN32_FILE_ATTRIBUTE_DATA& found) {
+// True for a folder, whose own attributes say nothing of what lies inside it.
+bool FoldIntoSummary(JobSettings* record, const WIN32_FILE_ATTRIBUTE_DATA& found) {
   record->orMask |= found.dwFileAttributes;
   record->andMask &= found.dwFileAttributes;
-  if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) record->recurse = true;
   // The first target found supplies the default times.
   if (IsZero(record->creation.time)) record->creation.time = ToFileTimeValue(found.ftCreationTime);
   if (IsZero(record->lastWrite.time))
     record->lastWrite.time = ToFileTimeValue(found.ftLastWriteTime);
   if (IsZero(record->lastAccess.time))
     record->lastAccess.time = ToFileTimeValue(found.ftLastAccessTime);
+  if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
+  record->recurse = true;
+  return true;
 }
 
-void ReadTarget(JobSettings* record, const char* argument) {
+// A target the user named and the job will not change: a script learns of it from the exit
+// code, the user in front of the dialog from its message box.
+bool Refuse(JobReport* refused, const char* argument, NotChangedReason reason, DWORD error) {
+  ReportNotChanged(refused, argument, reason, error);
+  return false;
+}
+
+// Into the list and the summary; true when the target taken is a folder.
+bool ReadTarget(JobSettings* record, const char* argument, JobReport* refused) {
   // The lookups see the system folder itself also in the 32-bit program on 64-bit Windows.
   FileSystemRedirectionOff redirection;
   // A longer argument would be cut into some other path that may exist.
   if (std::strlen(argument) > MAX_PATH_BYTES) {
-    if (PathExists(argument)) Trace("! %s\r\n => %.900s\r\n", "パスが長すぎるため対象にしません。", argument);
-    return;
+    if (!PathExists(argument)) return Refuse(refused, argument, REASON_NOT_FOUND, GetLastError());
+    Trace("! %s\r\n => %.900s\r\n", "パスが長すぎるため対象にしません。", argument);
+    return Refuse(refused, argument, REASON_NOT_A_TARGET, 0);
   }
   // A name the platform rewrites is refused (with its trace line) whatever it would find: "x."
   // finds "x".
-  if (!PlatformRewritesPath(argument) && !PathExists(argument)) return;
+  if (!PlatformRewritesPath(argument) && !PathExists(argument)) {
+    DWORD error = GetLastError();
+    return Refuse(refused, argument, ReasonFromError(error, REASON_NOT_FOUND), error);
+  }
   char target[PATH_BUFFER_SIZE];
-  if (!TargetPathOf(argument, target, sizeof target)) return;
+  if (!TargetPathOf(argument, target, sizeof target))
+    return Refuse(refused, argument, REASON_NOT_A_TARGET, 0);
   // Finding out whether the file is a shortcut reads it, which moves its last-access time; an
   // argument that stands for itself is therefore looked up before that.
   WIN32_FILE_ATTRIBUTE_DATA own;
   bool ownFound = FindEntry(target, &own);
   char resolved[PATH_BUFFER_SIZE];
-  if (!ResolveShortcutOrPath(resolved, target, sizeof resolved)) return;
+  if (!ResolveShortcutOrPath(resolved, target, sizeof resolved))
+    return Refuse(refused, argument, REASON_NOT_FOUND, ERROR_FILE_NOT_FOUND);
   // Folded the same way as the resolved path, so that only ASCII letters are compared loosely.
   char folded[PATH_BUFFER_SIZE];
   CopyBounded(sizeof folded, target, folded);
   FoldCaseOfSameEntry(folded);
+  bool folder = false;
   WIN32_FILE_ATTRIBUTE_DATA found;
   if (StringEquals(resolved, folded)) {
-    if (ownFound) FoldIntoSummary(record, own);
+    if (ownFound) folder = FoldIntoSummary(record, own);
   } else if (FindEntry(resolved, &found)) {
-    FoldIntoSummary(record, found);
+    folder = FoldIntoSummary(record, found);
   }
   TargetIdentity identity;
   ReadTargetIdentity(resolved, &identity);
-  AddTarget(record->targets, resolved, identity);
+  if (AddTarget(record->targets, resolved, identity) < 0)
+    return Refuse(refused, argument, REASON_NO_MEMORY, ERROR_NOT_ENOUGH_MEMORY);
+  return folder;
 }
 
-void ReadTimestampOption(JobSettings* record, int index, const char* argument,
+void TraceUnreadable(int index, const char* label, const char* argument) {
+  Trace("! argv[%2d] : %sの指定が読み込めませんでした。\r\n", index, label);
+  Trace(" => %s\r\n", argument);
+}
+
+// False, with its trace lines, when the value cannot be read; the entry is then left as it was.
+bool ReadTimestampOption(JobSettings* record, int index, const char* argument,
                          const TimestampOption& option, const FILETIME& now) {
   const char* value = argument + std::strlen(option.prefix);
   TimestampEntry& entry = record->*option.entry;
@@ -87,38 +114,86 @@ void ReadTimestampOption(JobSettings* record, int index, const char* argument,
   DateTimeFields fields;
   if (!StringEqualsIgnoreCase(value, "now")) {
     if (!ParseDateTimeText(value, &fields) || !LocalFieldsToUtc(fields, &utc)) {
-      Trace("! argv[%2d] : %sの指定が読み込めませんでした。\r\n", index, option.label);
-      Trace(" => %s\r\n", argument);
-      return;
+      TraceUnreadable(index, option.label, argument);
+      return false;
     }
   }
   entry.time = ToFileTimeValue(utc);
   entry.enabled = true;
+  return true;
 }
 
-void ReadOption(JobSettings* record, int index, const char* argument, const FILETIME& now) {
-  if (StringEqualsIgnoreCase(argument, "/dlg:0")) record->showDialog = false;
-  if (StringEqualsIgnoreCase(argument, "/tray:0")) record->showTrayIcon = false;
-  if (StringEqualsIgnoreCase(argument, "/sub:1")) record->recurse = true;
-  if (StartsWithIgnoreCase(argument, "/on:")) {
-    uint32_t letters = ParseAttributeLetters(argument + 4);
-    record->orMask |= letters;
-    record->andMask |= letters;
+struct FlagOption {
+  const char* name;
+  bool JobSettings::*flag;
+  bool value;
+};
+
+const FlagOption kFlagOptions[] = {
+    {"/dlg:0", &JobSettings::showDialog, false},
+    {"/tray:0", &JobSettings::showTrayIcon, false},
+    {"/sub:1", &JobSettings::recurse, true},
+};
+
+// Each option's letters in the summary form: set (both masks), leave unchanged (the or-mask
+// only) or clear (neither).
+struct AttributeOption {
+  const char* prefix;
+  bool inOrMask;
+  bool inAndMask;
+};
+
+const AttributeOption kAttributeOptions[] = {
+    {"/on:", true, true},
+    {"/nop:", true, false},
+    {"/off:", false, false},
+};
+
+// The attribute options in their order, kept apart until the targets' summary is known: per bit
+// the last option that names it wins over the summary, whatever stood before it.
+struct AttributeChoices {
+  uint32_t named;
+  uint32_t andMask;
+  uint32_t orMask;
+};
+
+bool ReadAttributeOption(AttributeChoices* choices, int index, const char* argument,
+                         const AttributeOption& option) {
+  uint32_t letters = 0;
+  if (!ParseAttributeLetters(argument + std::strlen(option.prefix), &letters)) {
+    TraceUnreadable(index, "属性", argument);
+    return false;
   }
-  if (StartsWithIgnoreCase(argument, "/nop:")) {
-    uint32_t letters = ParseAttributeLetters(argument + 5);
-    record->orMask |= letters;
-    record->andMask &= ~letters;
+  choices->named |= letters;
+  choices->orMask = option.inOrMask ? choices->orMask | letters : choices->orMask & ~letters;
+  choices->andMask = option.inAndMask ? choices->andMask | letters : choices->andMask & ~letters;
+  return true;
+}
+
+void ApplyAttributeChoices(JobSettings* record, const AttributeChoices& choices) {
+  record->orMask = (record->orMask & ~choices.named) | (choices.orMask & choices.named);
+  record->andMask = (record->andMask & ~choices.named) | (choices.andMask & choices.named);
+}
+
+bool ReadOption(JobSettings* record, AttributeChoices* choices, int index, const char* argument,
+                const FILETIME& now) {
+  for (const FlagOption& option : kFlagOptions) {
+    if (StringEqualsIgnoreCase(argument, option.name)) {
+      record->*option.flag = option.value;
+      return true;
+    }
   }
-  if (StartsWithIgnoreCase(argument, "/off:")) {
-    uint32_t letters = ParseAttributeLetters(argument + 5);
-    record->orMask &= ~letters;
-    record->andMask &= ~letters;
+  for (const AttributeOption& option : kAttributeOptions) {
+    if (StartsWithIgnoreCase(argument, option.prefix))
+      return ReadAttributeOption(choices, index, argument, option);
   }
   for (const TimestampOption& option : kTimestampOptions) {
     if (StartsWithIgnoreCase(argument, option.prefix))
-      ReadTimestampOption(record, index, argument, option, now);
+      return ReadTimestampOption(record, index, argument, option, now);
   }
+  Trace("! argv[%2d] : %s\r\n", index, "不明なオプションです。");
+  Trace(" => %s\r\n", argument);
+  return false;
 }
 
 // Every time read so far is a UTC instant; the record shows it in local time and keeps the
@@ -131,23 +206,53 @@ void ConvertEntryToLocal(TimestampEntry& entry) {
   entry.time = ToFileTimeValue(local);
 }
 
+bool IsOption(const char* argument) { return argument[0] == OPTION_MARK; }
+
 }  // namespace
 
-bool BuildJobSettings(JobSettings* record, int count, char** vector) {
-  if (!InitJobSettings(record)) return false;
-  if (count <= 1) return true;
+BuildResult BuildJobSettings(JobSettings* record, int count, char** vector,
+                             JobReport* refusedTargets, int* unreadable) {
+  *unreadable = 0;
+  if (!InitJobSettings(record)) return BUILD_NO_MEMORY;
+  if (count <= 1) return BUILD_READ;
   record->orMask = 0;
   record->andMask = 0xFFFFFFFFu;
-  for (int i = 1; i < count; ++i) ReadTarget(record, vector[i]);
 
+  // Before any target is looked at: a command line that cannot be read runs nothing, and
+  // looking at a shortcut already moves its last-access time.
   SYSTEMTIME nowFields;
   GetSystemTime(&nowFields);
   FILETIME now;
   SystemTimeToFileTime(&nowFields, &now);
-  for (int i = 1; i < count; ++i) ReadOption(record, i, vector[i], now);
+  AttributeChoices choices = {0, 0, 0};
+  for (int i = 1; i < count; ++i) {
+    if (!IsOption(vector[i]) || ReadOption(record, &choices, i, vector[i], now)) continue;
+    if (*unreadable == 0) *unreadable = i;
+  }
+  if (*unreadable != 0) return BUILD_UNREADABLE;
+
+  // A time an option gave is already there; the first target found supplies the others.
+  bool folderAmongTargets = false;
+  for (int i = 1; i < count; ++i) {
+    if (!IsOption(vector[i]) && ReadTarget(record, vector[i], refusedTargets))
+      folderAmongTargets = true;
+  }
+  if (folderAmongTargets) LeaveOfferedAttributesUnchanged(&record->andMask, &record->orMask);
+  ApplyAttributeChoices(record, choices);
 
   ConvertEntryToLocal(record->creation);
   ConvertEntryToLocal(record->lastWrite);
   ConvertEntryToLocal(record->lastAccess);
-  return true;
+  return BUILD_READ;
+}
+
+void ShowUnreadableArgumentBox(const char* argument) {
+  // Cut before formatting, so that the words after it are never the part cut off.
+  char shown[PATH_BUFFER_SIZE];
+  CopyBounded(sizeof shown, argument, shown);
+  char text[1024];
+  FormatBounded(text, sizeof text, "%s\r\n\r\n%s\r\n\r\n%s",
+                "コマンドラインの次の指定を読み取れないため、何も変更しませんでした。", shown,
+                "使える指定は readme.txt の「コマンドライン」をご覧ください。");
+  MessageBoxA(nullptr, text, "Morvane", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }

@@ -140,20 +140,26 @@ wchar_t** SplitWideCommandLine(const wchar_t* text, int* count) {
   return Split(text, count);
 }
 
-uint32_t ParseAttributeLetters(const char* text) {
+bool ParseAttributeLetters(const char* text, uint32_t* bits) {
   static const struct {
     char letter;
     uint32_t bit;
   } kLetters[] = {{'s', 0x04}, {'r', 0x01}, {'a', 0x20}, {'h', 0x02}};
-  uint32_t bits = 0;
-  // Whole characters only: the second byte of a double-byte character is never a letter.
+  *bits = 0;
+  // Whole characters: the second byte of a double-byte character is never a letter.
   for (const char* position = text; *position; position = NextChar(position)) {
-    if (CharCodeAt(position) > 0xFF) continue;
-    for (const auto& entry : kLetters) {
-      if (FoldAsciiLower(*position) == entry.letter) bits |= entry.bit;
+    uint32_t bit = 0;
+    if (CharCodeAt(position) <= 0xFF) {
+      for (const auto& entry : kLetters)
+        if (FoldAsciiLower(*position) == entry.letter) bit = entry.bit;
     }
+    if (bit == 0) {
+      *bits = 0;
+      return false;
+    }
+    *bits |= bit;
   }
-  return bits;
+  return true;
 }
 
 namespace {

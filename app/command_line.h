@@ -11,8 +11,14 @@ char** SplitCommandLine(const char* text, int* count);
 // decided before any text is converted to the code page; the same block layout.
 wchar_t** SplitWideCommandLine(const wchar_t* text, int* count);
 
-// The attribute bits named by the letters s, r, a and h (either case) anywhere in the text.
-uint32_t ParseAttributeLetters(const char* text);
+// Every argument that begins with it is an option, never a target: a mistyped option would
+// otherwise be taken for a name that does not exist and dropped.
+const char OPTION_MARK = '/';
+
+// The attribute bits named by the letters s, r, a and h (either case); false, with no bits, when
+// the text holds any other character, so that a typo never reads as a shorter list of letters.
+// An empty text names none and is read.
+bool ParseAttributeLetters(const char* text, uint32_t* bits);
 
 struct DateTimeFields {
   int year, month, day, hour, minute, second;

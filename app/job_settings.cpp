@@ -24,6 +24,11 @@ bool InitJobSettings(JobSettings* record) {
   return record->targets != nullptr;
 }
 
+void LeaveOfferedAttributesUnchanged(uint32_t* andMask, uint32_t* orMask) {
+  *orMask |= ATTR_OFFERED;
+  *andMask &= ~static_cast<uint32_t>(ATTR_OFFERED);
+}
+
 void MakeApplyMasks(JobSettings* record) {
   const uint32_t offered = ATTR_OFFERED;
   uint32_t orMask = record->orMask;

@@ -93,6 +93,11 @@ static_assert(sizeof(std::atomic<bool>) == 1, "the cancel flag is one byte");
 // empty target list. False when the list cannot be made.
 bool InitJobSettings(JobSettings* record);
 
+// A folder's own attributes say nothing of the entries inside it, which the job changes as
+// well: with a folder among the targets every offered attribute starts as left unchanged
+// (summary form), until an option or the user names it.
+void LeaveOfferedAttributesUnchanged(uint32_t* andMask, uint32_t* orMask);
+
 // Summary form (what targets have, and the /on: /nop: /off: overrides) to apply form (what the
 // job sets and keeps). Bits outside the offered four are always left unchanged.
 void MakeApplyMasks(JobSettings* record);

@@ -24,18 +24,30 @@ static void RunMessageLoop() {
   }
 }
 
-int RunApplication(HINSTANCE instance, int count, char** vector) {
+int RunApplication(HINSTANCE instance, int count, char** vector, JobReport* refusedTargets) {
   JobSettings record;
-  if (!BuildJobSettings(&record, count, vector)) {
-    Trace("! %s\r\n", "メモリが足りないため、何も変更しませんでした。");
-    return EXIT_JOB_NOT_STARTED;
+  int unreadable = 0;
+  switch (BuildJobSettings(&record, count, vector, refusedTargets, &unreadable)) {
+    case BUILD_NO_MEMORY:
+      Trace("! %s\r\n", "メモリが足りないため、何も変更しませんでした。");
+      return EXIT_JOB_NOT_STARTED;
+    case BUILD_UNREADABLE:
+      Trace("! %s\r\n", "コマンドラインを読み取れないため、何も変更しませんでした。");
+      // Where the dialog would have opened, a user is there to be told; a script has the code.
+      if (record.showDialog) ShowUnreadableArgumentBox(vector[unreadable]);
+      DestroyTargetList(record.targets);
+      return EXIT_BAD_COMMAND_LINE;
+    case BUILD_READ:
+      break;
   }
   bool start = true;
   int exitCode = EXIT_DONE;
-  if (record.showDialog)
+  if (record.showDialog) {
+    ShowNotChangedBox(nullptr, *refusedTargets, HEADING_TARGETS);
     start = ShowMainDialog(nullptr, &record);  // OK rewrites the record in its apply form
-  else
+  } else {
     MakeApplyMasks(&record);
+  }
   if (start) {
     JobReport report;
     StartJobReport(&report);
@@ -44,7 +56,10 @@ int RunApplication(HINSTANCE instance, int count, char** vector) {
       RunMessageLoop();
       UnregisterWindowClass(instance, JOB_WINDOW_CLASS);
       TraceJobCounts(report);
-      if (NotChangedCount(report) > 0) exitCode = EXIT_NOT_ALL_CHANGED;
+      // A target the user named and the job never saw is as much not changed as an entry the
+      // job could not change.
+      if (NotChangedCount(report) > 0 || NotChangedCount(*refusedTargets) > 0)
+        exitCode = EXIT_NOT_ALL_CHANGED;
       // The user who pressed OK is still there to be told; a script has the exit code.
       if (record.showDialog) ShowNotChangedBox(nullptr, report, HEADING_JOB);
     } else {
@@ -62,14 +77,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // Before any name is read or any text shown: all of them are code page 932.
   if (RefuseForeignCodePage(GetACP())) return EXIT_JOB_NOT_STARTED;
   int count = 0;
+  // Targets that cannot be taken, from here on: a name the code page cannot hold is already
+  // one.
+  JobReport refusedTargets;
+  StartJobReport(&refusedTargets);
   // The UTF-16 line: the ANSI one has already turned characters the code page lacks into
   // look-alikes, a separator or a quote among them.
-  char** vector = CodePageArguments(GetCommandLineW(), &count);
+  char** vector = CodePageArguments(GetCommandLineW(), &count, &refusedTargets);
   if (vector == nullptr) return EXIT_BAD_COMMAND_LINE;
   for (int i = 0; i < count; ++i) Trace("argv[%2d]=%s\r\n", i, vector[i]);
   StartCommonControls();
   CoInitialize(nullptr);
-  int result = RunApplication(instance, count, vector);
+  int result = RunApplication(instance, count, vector, &refusedTargets);
   CoUninitialize();
   std::free(vector);
   return result;

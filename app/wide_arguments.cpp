@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "app/command_line.h"
+#include "app/job_report_texts.h"
 #include "text/paths.h"
 #include "text/wide_names.h"
 
@@ -19,9 +20,21 @@ std::size_t RoomFor(const wchar_t* argument) {
   return text > shortPath ? text : shortPath;
 }
 
+// A target that cannot be had in the code page, named in the report as the trace shows names.
+void RefuseTarget(const wchar_t* argument, JobReport* refusedTargets) {
+  char shown[PATH_BUFFER_SIZE];
+  ShownNameFromWide(argument, static_cast<int>(std::wcslen(argument)), shown, sizeof shown);
+  if (GetFileAttributesW(argument) != INVALID_FILE_ATTRIBUTES) {
+    ReportNotChanged(refusedTargets, shown, REASON_NOT_A_TARGET, 0);
+    return;
+  }
+  DWORD error = GetLastError();
+  ReportNotChanged(refusedTargets, shown, ReasonFromError(error, REASON_NOT_FOUND), error);
+}
+
 }  // namespace
 
-char** CodePageArguments(const WCHAR* commandLine, int* count) {
+char** CodePageArguments(const WCHAR* commandLine, int* count, JobReport* refusedTargets) {
   int wideCount = 0;
   wchar_t** wide = SplitWideCommandLine(commandLine, &wideCount);
   if (wide == nullptr) return nullptr;
@@ -37,7 +50,13 @@ char** CodePageArguments(const WCHAR* commandLine, int* count) {
   int kept = 0;
   for (int i = 0; i < wideCount; ++i) {
     int room = static_cast<int>(RoomFor(wide[i]));
-    if (!PathFromWide(wide[i], cursor, room) && i > 0) continue;
+    if (!PathFromWide(wide[i], cursor, room) && i > 0) {
+      if (wide[i][0] != OPTION_MARK) {
+        RefuseTarget(wide[i], refusedTargets);
+        continue;
+      }
+      ShownNameFromWide(wide[i], static_cast<int>(std::wcslen(wide[i])), cursor, room);
+    }
     vector[kept++] = cursor;
     cursor += std::strlen(cursor) + 1;
   }

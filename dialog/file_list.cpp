@@ -9,6 +9,7 @@
 #include "app/target_paths.h"
 #include "controls/window_helpers.h"
 #include "dialog/dialog_ids.h"
+#include "dialog/main_dialog.h"
 #include "dialog/resource_ids.h"
 #include "shell/shortcuts.h"
 #include "text/allocation.h"
@@ -190,7 +191,8 @@ void DeleteSelectedEntries(HWND dialog) {
   std::free(indices);
 }
 
-void AddDroppedFiles(HWND listBox, HDROP drop) {
+bool AddDroppedFiles(HWND listBox, HDROP drop) {
+  bool folder = false;
   RedrawPause pause(listBox);
   FileSystemRedirectionOff redirection;
   UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
@@ -209,9 +211,10 @@ void AddDroppedFiles(HWND listBox, HDROP drop) {
     if (!ResolveShortcutOrPath(resolved, target, sizeof resolved)) continue;
     TargetIdentity identity;
     ReadTargetIdentity(resolved, &identity);
-    AddFileListEntry(listBox, resolved, identity);
+    if (AddFileListEntry(listBox, resolved, identity) >= 0 && IsDirectory(resolved)) folder = true;
   }
   DragFinish(drop);
+  return folder;
 }
 
 bool HandleFileListNotify(HWND dialog, const DragListNotify* notify, LRESULT* result) {
@@ -223,7 +226,8 @@ bool HandleFileListNotify(HWND dialog, const DragListNotify* notify, LRESULT* re
       *result = 1;  // the sorted order is the only order: no entry moves
       return true;
     case DDLBN_DROPFILES:
-      AddDroppedFiles(notify->header.hwndFrom, reinterpret_cast<HDROP>(notify->wParam));
+      if (AddDroppedFiles(notify->header.hwndFrom, reinterpret_cast<HDROP>(notify->wParam)))
+        OnFolderJoinedList(dialog);
       return false;
     case DDLBN_CONTEXTMENU:
       OnContextMenu(dialog, notify->header.hwndFrom);

@@ -23,7 +23,8 @@ void ReleaseFileList(HWND listBox);
 // memory is left for the block.
 int* GetSelectedEntries(HWND listBox, int* count);
 void DeleteSelectedEntries(HWND dialog);
-void AddDroppedFiles(HWND listBox, HDROP drop);
+// True when a folder was among the entries listed.
+bool AddDroppedFiles(HWND listBox, HDROP drop);
 
 // The dialog's answer to a notification of its file list. True when the dialog handled it,
 // with *result the value to give back to the list box.

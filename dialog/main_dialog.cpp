@@ -20,6 +20,8 @@
 
 const char PROP_DIALOGPARAM[] = "PROP_DIALOGPARAM";
 const char PROP_DIALOGTOOLTIPCTRL[] = "PROP_DIALOGTOOLTIPCTRL";
+const char PROP_ATTRIBUTESCHANGED[] = "PROP_ATTRIBUTESCHANGED";
+const char PROP_FOLDERJOINED[] = "PROP_FOLDERJOINED";
 
 const FilterKindEntry kFilterKinds[3] = {
     {FILTER_NONE, "なし", ""},
@@ -219,7 +221,7 @@ INT_PTR OnInitDialog(HWND dialog, JobSettings* record) {
   gSizes.clientHeight = GetClientSize(dialog).cy;
   ExtendSystemMenu(dialog);
   for (const AttributeBox& box : kAttributeBoxes) SubclassButton(GetDlgItem(dialog, box.controlId));
-  ShowAttributeStates(dialog, record->andMask, record->orMask);
+  ShowStartingAttributeStates(dialog);
   for (int id : kTimestampCheckBoxes) SubclassButton(GetDlgItem(dialog, id));
   // After the buttons' own subclass: the tooltip, which goes first when the dialog is
   // destroyed, then takes its hook off above theirs instead of cutting them out of the chain
@@ -246,6 +248,8 @@ INT_PTR OnDestroy(HWND dialog) {
   KillTimer(dialog, MAIN_DIALOG_CLOCK_TIMER);
   RemovePropA(dialog, PROP_DIALOGPARAM);
   RemovePropA(dialog, PROP_DIALOGTOOLTIPCTRL);
+  RemovePropA(dialog, PROP_ATTRIBUTESCHANGED);
+  RemovePropA(dialog, PROP_FOLDERJOINED);
   ReleaseTimeSources(dialog);
   ReleaseFileList(GetDlgItem(dialog, IDC_FILE_LIST));
   ReleaseWindowIcon(dialog, ICON_BIG);
@@ -339,9 +343,44 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
   }
 }
 
-void ShowAttributeStates(HWND dialog, uint32_t andMask, uint32_t orMask) {
+namespace {
+
+uint32_t ChangedByUser(HWND dialog) {
+  HANDLE bits = GetPropA(dialog, PROP_ATTRIBUTESCHANGED);
+  return static_cast<uint32_t>(reinterpret_cast<UINT_PTR>(bits));
+}
+
+void SetChangedByUser(HWND dialog, uint32_t bits) {
+  SetPropA(dialog, PROP_ATTRIBUTESCHANGED, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(bits)));
+}
+
+}  // namespace
+
+void ShowStartingAttributeStates(HWND dialog) {
+  const JobSettings* record = static_cast<const JobSettings*>(GetPropA(dialog, PROP_DIALOGPARAM));
+  if (record == nullptr) return;
+  uint32_t andMask = record->andMask, orMask = record->orMask;
+  if (GetPropA(dialog, PROP_FOLDERJOINED)) LeaveOfferedAttributesUnchanged(&andMask, &orMask);
+  uint32_t keep = ChangedByUser(dialog);
+  for (const AttributeBox& box : kAttributeBoxes) {
+    if ((keep & box.bit) == 0)
+      CheckDlgButton(dialog, box.controlId, BoxStateFromSummary(andMask, orMask, box.bit));
+  }
+}
+
+void NoteAttributeChangedByUser(HWND dialog, int controlId) {
   for (const AttributeBox& box : kAttributeBoxes)
-    CheckDlgButton(dialog, box.controlId, BoxStateFromSummary(andMask, orMask, box.bit));
+    if (box.controlId == controlId) SetChangedByUser(dialog, ChangedByUser(dialog) | box.bit);
+}
+
+void ResetAttributeStates(HWND dialog) {
+  SetChangedByUser(dialog, 0);
+  ShowStartingAttributeStates(dialog);
+}
+
+void OnFolderJoinedList(HWND dialog) {
+  SetPropA(dialog, PROP_FOLDERJOINED, reinterpret_cast<HANDLE>(1));
+  ShowStartingAttributeStates(dialog);
 }
 
 void CollectAttributeMasks(HWND dialog, JobSettings* record) {

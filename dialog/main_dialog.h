@@ -9,6 +9,10 @@
 
 extern const char PROP_DIALOGPARAM[];
 extern const char PROP_DIALOGTOOLTIPCTRL[];
+// The attribute bits whose boxes the user changed since the dialog opened or the attributes
+// were reset; and whether a folder joined the list by a drop (any value but null).
+extern const char PROP_ATTRIBUTESCHANGED[];
+extern const char PROP_FOLDERJOINED[];
 
 enum : UINT_PTR { MAIN_DIALOG_CLOCK_TIMER = 1 };
 enum : UINT { MAIN_DIALOG_CLOCK_INTERVAL = 999 };
@@ -26,7 +30,16 @@ const FilterKindEntry* FilterKindEntryOf(int32_t kind);
 bool ShowMainDialog(HWND owner, JobSettings* record);
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-void ShowAttributeStates(HWND dialog, uint32_t andMask, uint32_t orMask);
+// The attribute boxes in their starting states, except those the user changed: the record's
+// summary, or once a folder joined the list by a drop, unchanged for every attribute, as for a
+// folder named on the command line.
+void ShowStartingAttributeStates(HWND dialog);
+// The user's own choice for a box (a click, a key, its menu), which a folder's drop leaves be.
+void NoteAttributeChangedByUser(HWND dialog, int controlId);
+// The system menu's reset: every box back to its starting state, the user's choices forgotten.
+void ResetAttributeStates(HWND dialog);
+// Dropped entries included a folder, whose own attributes say nothing of what lies inside it.
+void OnFolderJoinedList(HWND dialog);
 void CollectAttributeMasks(HWND dialog, JobSettings* record);
 
 // Handlers of the dialog's commands, menus and system-menu items (main_dialog_commands.cpp).

@@ -201,7 +201,16 @@ INT_PTR OnDeleteEntries(HWND dialog, int, int) {
 
 INT_PTR OnAttributeCommand(HWND dialog, int id, int) {
   const MenuCommand* command = FindById(kAttributeCommands, &MenuCommand::commandId, id);
-  if (command) CheckDlgButton(dialog, command->controlId, command->state);
+  if (command == nullptr) return TRUE;
+  CheckDlgButton(dialog, command->controlId, command->state);
+  NoteAttributeChangedByUser(dialog, command->controlId);
+  return TRUE;
+}
+
+// A click, Space or the box's access key; a state the dialog sets itself sends no notification.
+INT_PTR OnAttributeBox(HWND dialog, int id, int notification) {
+  if (notification != BN_CLICKED) return FALSE;
+  NoteAttributeChangedByUser(dialog, id);
   return TRUE;
 }
 
@@ -219,6 +228,7 @@ struct CommandRow {
 const CommandRow kCommands[] = {
     {IDOK, IDOK, OnOk},
     {IDCANCEL, IDCANCEL, OnCancel},
+    {IDC_ARCHIVE, IDC_READONLY, OnAttributeBox},
     {IDC_CREATION_ON, IDC_LASTACCESS_ON, OnRowSwitch},
     {IDC_COPY_FIRST, IDC_COPY_LAST, OnCopyButton},
     {IDC_FILTER_KIND, IDC_FILTER_KIND, OnFilterKind},
@@ -236,8 +246,7 @@ INT_PTR OnTopmost(HWND dialog) {
 }
 
 INT_PTR OnResetAttributes(HWND dialog) {
-  if (const JobSettings* record = RecordOf(dialog))
-    ShowAttributeStates(dialog, record->andMask, record->orMask);
+  ResetAttributeStates(dialog);
   return TRUE;
 }
 

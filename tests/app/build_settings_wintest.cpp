@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/build_settings.h"
+#include "app/job_report.h"
 #include "app/job_walk.h"
 #include "app/local_time.h"
 #include "text/trace.h"
@@ -21,7 +22,9 @@ struct Built {
     texts.insert(texts.begin(), "prog");
     for (auto& text : texts) pointers.push_back(&text[0]);
     pointers.push_back(nullptr);
-    EXPECT_TRUE(BuildJobSettings(&record, static_cast<int>(texts.size()), pointers.data()));
+    StartJobReport(&refused);
+    result = BuildJobSettings(&record, static_cast<int>(texts.size()), pointers.data(), &refused,
+                              &unreadable);
   }
   ~Built() { DestroyTargetList(record.targets); }
   std::vector<std::string> Targets() const {
@@ -29,9 +32,18 @@ struct Built {
     for (int i = 0; i < record.targets->count; ++i) result.push_back(TargetAt(record.targets, i));
     return result;
   }
+  // The reasons of the targets refused, in the order met.
+  std::vector<NotChangedReason> Refused() const {
+    std::vector<NotChangedReason> reasons;
+    for (int i = 0; i < refused.listedCount; ++i) reasons.push_back(refused.listed[i].reason);
+    return reasons;
+  }
   std::vector<std::string> texts;
   std::vector<char*> pointers;
   JobSettings record;
+  JobReport refused;
+  BuildResult result;
+  int unreadable = -1;
 };
 
 unsigned long long UtcTicks(const TimestampEntry& entry) {
@@ -40,10 +52,6 @@ unsigned long long UtcTicks(const TimestampEntry& entry) {
 }
 
 unsigned long long LocalTicks(const TimestampEntry& entry) { return Ticks(ToFileTime(entry.time)); }
-
-void CollectLine(const char* line, void* context) {
-  static_cast<std::vector<std::string>*>(context)->push_back(line);
-}
 
 TEST(BuildJobSettings, OnlyTheProgramNameKeepsTheDefaults) {
   Built built({});
@@ -69,12 +77,13 @@ TEST(BuildJobSettings, WithoutMemoryForTheTargetListItFails) {
   std::string file = folder.MakeFile("a.txt");
   std::vector<char*> arguments = {const_cast<char*>("prog"), &file[0], nullptr};
   JobSettings record;
+  int unreadable = -1;
   SetAllocatorForTests(FailingAllocator);
-  bool built = BuildJobSettings(&record, 2, arguments.data());
+  BuildResult built = BuildJobSettings(&record, 2, arguments.data(), nullptr, &unreadable);
   SetAllocatorForTests(nullptr);
-  EXPECT_FALSE(built);
+  EXPECT_EQ(BUILD_NO_MEMORY, built);
   EXPECT_EQ(nullptr, record.targets);
-  EXPECT_TRUE(BuildJobSettings(&record, 2, arguments.data()));
+  EXPECT_EQ(BUILD_READ, BuildJobSettings(&record, 2, arguments.data(), nullptr, &unreadable));
   EXPECT_EQ(1, record.targets->count);
   DestroyTargetList(record.targets);
 }
@@ -108,6 +117,7 @@ TEST(BuildJobSettings, FirstTargetFoundSuppliesTheTimes) {
 
   Built built({folder.Join("missing.txt"), a, b});
   EXPECT_EQ((std::vector<std::string>{Lower(b), Lower(a)}), built.Targets());
+  EXPECT_EQ(std::vector<NotChangedReason>{REASON_NOT_FOUND}, built.Refused());
   const JobSettings& r = built.record;
   EXPECT_EQ(Ticks(aWrite), UtcTicks(r.lastWrite));
   EXPECT_EQ(Ticks(aAccess), UtcTicks(r.lastAccess));
@@ -136,13 +146,14 @@ TEST(BuildJobSettings, ResolvesTargetsAndTurnsRecursionOnForFolders) {
       {sub + "\\", {Lower(sub) + "\\"}, true},  // written as a folder: still looked up
       {toSub, {Lower(sub)}, true},         // a shortcut stands for its target
       {toGone, {Lower(toGone)}, false},    // ... unless the target is gone
-      {gone, {}, false},                   // a missing path is no target
+      {gone, {}, false},                   // a missing path is no target, and is accounted for
       {"/sub:1", {}, true},
   };
   for (const auto& c : cases) {
     Built built({c.argument});
     EXPECT_EQ(c.targets, built.Targets()) << c.argument;
     EXPECT_EQ(c.recurse, built.record.recurse) << c.argument;
+    EXPECT_EQ(c.argument == gone ? 1u : 0u, NotChangedCount(built.refused)) << c.argument;
   }
 }
 
@@ -191,8 +202,10 @@ TEST(BuildJobSettings, TargetsAreWhatThePlatformReadsThemAs) {
     EXPECT_EQ(c.targets, targets) << c.argument;
     std::vector<std::string> refusal;
     if (c.targets.empty())
-      refusal = {"! 別の項目かデバイスを指す名前のため対象にしません。\r\n => " + c.argument + "\r\n"};
+      refusal = {"! 別の項目かデバイスを指す名前のため対象にしません。\r\n => " + c.argument + "\r\n",
+                 "! 変更できませんでした: 対象にできない名前です (0)\r\n => " + c.argument + "\r\n"};
     EXPECT_EQ(refusal, trace.lines) << c.argument;
+    EXPECT_EQ(refusal.size() / 2, NotChangedCount(built.refused)) << c.argument;
   }
   SetCurrentDirectoryA(previous);
 }
@@ -212,8 +225,10 @@ TEST(BuildJobSettings, ArgumentOverPathLimitIsNoTarget) {
   ASSERT_NE(INVALID_FILE_ATTRIBUTES, Attributes(longPath));
   ASSERT_NE(INVALID_FILE_ATTRIBUTES, Attributes(cutPath));
 
-  Built built({longPath});
+  Built built({longPath, folder.Join(longName + "x")});
   EXPECT_EQ(0, built.record.targets->count);
+  EXPECT_EQ((std::vector<NotChangedReason>{REASON_NOT_A_TARGET, REASON_NOT_FOUND}),
+            built.Refused());
 }
 
 TEST(BuildJobSettings, AttributeOptionsLaterOneWins) {
@@ -255,20 +270,54 @@ TEST(BuildJobSettings, NowIsOneInstantForAllOptions) {
   }
 }
 
-TEST(BuildJobSettings, RefusedDateWritesTwoTraceLines) {
-  std::vector<std::string> lines;
-  SetTraceHook(CollectLine, &lines);
-  Built built({"/write:now", "/write:2006//01/03 12:34:56", "/access:2006/01/03 12:34"});
-  SetTraceHook(nullptr, nullptr);
+// An argument that begins with '/' is an option and nothing else. One that is no option, or
+// whose value cannot be read, refuses the whole line before any target is looked at; every
+// option is still read, so that /dlg:0 anywhere says that nobody is there to be told.
+TEST(BuildJobSettings, AnOptionThatCannotBeReadRefusesTheLine) {
+  TempFolder folder;
+  const std::string file = folder.MakeFile("f.txt"), missing = folder.Join("missing.txt");
+  const struct {
+    std::vector<std::string> arguments;
+    int unreadable;  // 0: the line is read
+    bool showDialog;
+  } cases[] = {
+      {{"/of:h", file}, 1, true},
+      {{file, "/acess:now"}, 2, true},
+      {{"/on:x", missing}, 1, true},
+      {{"/off:hx", "/dlg:0"}, 1, false},
+      {{"/dlg:1", "/sub:1 "}, 1, true},
+      {{"/", file}, 1, true},
+      {{"/Tray:0", "/SUB:1", "/ON:rash", "/create:NOW", file}, 0, true},
+  };
+  for (const auto& c : cases) {
+    Built built(c.arguments);
+    const std::string line = c.arguments.front() + " ...";
+    EXPECT_EQ(c.unreadable ? BUILD_UNREADABLE : BUILD_READ, built.result) << line;
+    EXPECT_EQ(c.unreadable, built.unreadable) << line;
+    EXPECT_EQ(c.showDialog, built.record.showDialog) << line;
+    if (c.unreadable) {
+      EXPECT_EQ(0, built.record.targets->count) << line;
+      EXPECT_EQ(0u, NotChangedCount(built.refused)) << "no target looked at: " << line;
+    }
+  }
+}
+
+TEST(BuildJobSettings, EachUnreadableArgumentHasItsTraceLines) {
+  TraceLines trace;
+  Built built({"/write:now", "/write:2006//01/03 12:34:56", "/access:2006/01/03 12:34", "/of:h",
+               "/on:hx"});
   const std::vector<std::string> expected = {
       "! argv[ 2] : 更新日時の指定が読み込めませんでした。\r\n",
       " => /write:2006//01/03 12:34:56\r\n",
       "! argv[ 3] : ｱｸｾｽ日時の指定が読み込めませんでした。\r\n",
       " => /access:2006/01/03 12:34\r\n",
+      "! argv[ 4] : 不明なオプションです。\r\n",
+      " => /of:h\r\n",
+      "! argv[ 5] : 属性の指定が読み込めませんでした。\r\n",
+      " => /on:hx\r\n",
   };
-  EXPECT_EQ(expected, lines);
-  EXPECT_TRUE(built.record.lastWrite.enabled);  // an earlier value stays
-  EXPECT_FALSE(built.record.lastAccess.enabled);
+  EXPECT_EQ(expected, trace.lines);
+  EXPECT_EQ(2, built.unreadable);
 }
 
 TEST(BuildJobSettings, DateTextIsLocalTimeOfItsOwnDate) {

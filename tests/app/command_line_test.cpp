@@ -117,23 +117,32 @@ TEST(SplitCommandLine, NullTextGivesOneEmptyName) {
   std::free(vector);
 }
 
-TEST(ParseAttributeLetters, CountsWholeOneByteLettersOnly) {
+// Only the four letters are read; any other character, the second byte of a double-byte one
+// that looks like a letter included, refuses the whole value.
+TEST(ParseAttributeLetters, ReadsOnlyWholeOneByteLetters) {
   const struct {
     const char* text;
+    bool read;
     uint32_t bits;
   } cases[] = {
-      {"", 0},
-      {"xyz", 0},
-      {"RH", 0x03},
-      {"sRaH", 0x27},
-      {"hhh", 0x02},
-      {"-s-", 0x04},
-      {"\x82\x73", 0},          // second byte 's'
-      {"\x83\x68", 0},          // second byte 'h'
-      {"\x82\x73h", 0x02},
-      {"\x81", 0},
+      {"", true, 0},
+      {"RH", true, 0x03},
+      {"sRaH", true, 0x27},
+      {"hhh", true, 0x02},
+      {"xyz", false, 0},
+      {"-s-", false, 0},
+      {"hx", false, 0},
+      {"h ", false, 0},
+      {"\x82\x73", false, 0},  // second byte 's'
+      {"\x83\x68", false, 0},  // second byte 'h'
+      {"\x82\x73h", false, 0},
+      {"\x81", false, 0},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.bits, ParseAttributeLetters(c.text)) << c.text;
+  for (const auto& c : cases) {
+    uint32_t bits = 0xFFFF;
+    EXPECT_EQ(c.read, ParseAttributeLetters(c.text, &bits)) << c.text;
+    EXPECT_EQ(c.bits, bits) << c.text;
+  }
 }
 
 struct DateCase {

@@ -9,15 +9,16 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/job_report.h"
 #include "app/wide_arguments.h"
 #include "support/temp_folder.h"
 #include "support/trace_lines.h"
 
 namespace {
 
-std::vector<std::string> Arguments(const std::wstring& line) {
+std::vector<std::string> Arguments(const std::wstring& line, JobReport* refused) {
   int count = -1;
-  char** vector = CodePageArguments(line.c_str(), &count);
+  char** vector = CodePageArguments(line.c_str(), &count, refused);
   std::vector<std::string> result;
   if (vector == nullptr) return result;
   for (int i = 0; i < count; ++i) result.push_back(vector[i]);
@@ -45,23 +46,35 @@ TEST(CodePageArguments, SplitOnTheUtf16LineThenEachTakenExactly) {
     std::wstring line;
     std::vector<std::string> arguments;
     int traced;
+    std::vector<std::string> refused;  // as the report names them, past the folder
   } cases[] = {
       // The code page line splits alike, options and double-byte characters included.
       {L"prog /on:h \"/write:2006\u5e7401\u670803\u65e5 12:34:56\" a\\\\\"b c\" x\u8868\\",
-       SplitCodePage("prog /on:h \"/write:2006年01月03日 12:34:56\" a\\\\\"b c\" x表\\"), 0},
+       SplitCodePage("prog /on:h \"/write:2006年01月03日 12:34:56\" a\\\\\"b c\" x表\\"), 0, {}},
       // A folder ending in U+00A5 keeps its closing quote, so the next target stays its own.
       {L"prog " + Quoted(yenFolder) + L" " + Quoted(accented) + L" /dlg:0",
-       {"prog", ShortPathOf(yenFolder), ShortPathOf(accented), "/dlg:0"}, 0},
-      // No entry, no short path: the argument is left out, with a line.
+       {"prog", ShortPathOf(yenFolder), ShortPathOf(accented), "/dlg:0"}, 0, {}},
+      // No entry, no short path: the target is left out, with a line, and counted as refused.
       {L"prog " + Quoted(prefix + L"missing\u00e9.txt") + L" /tray:0 x\U0001F600",
-       {"prog", "/tray:0"}, 2},
+       {"prog", "/tray:0"}, 4, {"missing?.txt", "x?"}},
+      // An option stays, with '?' for what the code page lacks, for its reader to refuse.
+      {L"prog /on:h\u00e9 /dlg:0\U0001F600", {"prog", "/on:h?", "/dlg:0?"}, 2, {}},
       // The program name keeps its place, empty when it cannot be held.
-      {Quoted(prefix + L"\u00fc\\prog.exe") + L" /sub:1", {"", "/sub:1"}, 1},
+      {Quoted(prefix + L"\u00fc\\prog.exe") + L" /sub:1", {"", "/sub:1"}, 1, {}},
   };
   for (const auto& c : cases) {
     TraceLines trace;
-    EXPECT_EQ(c.arguments, Arguments(c.line));
+    JobReport refused;
+    StartJobReport(&refused);
+    EXPECT_EQ(c.arguments, Arguments(c.line, &refused));
     EXPECT_EQ(c.traced, static_cast<int>(trace.lines.size()));
+    std::vector<std::string> names;
+    for (int i = 0; i < refused.listedCount; ++i) {
+      std::string path = refused.listed[i].path;
+      names.push_back(path.substr(path.rfind('\\') + 1));
+      EXPECT_EQ(REASON_NOT_FOUND, refused.listed[i].reason) << path;
+    }
+    EXPECT_EQ(c.refused, names);
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "shell/program_shortcut.h"
 #include "support/menu_probe.h"
 #include "support/message_box_closer.h"
+#include "support/shell_drop.h"
 #include "support/temp_folder.h"
 #include "text/paths.h"
 #include "tests/dialog/dialog_test_support.h"
@@ -392,6 +394,44 @@ TEST_F(CommandsTest, SystemMenuTopmostAndResets) {
   EXPECT_EQ("2006-05-06", Text(IDC_LASTWRITE_DATE));
   EXPECT_EQ("07:08:09", Text(IDC_LASTWRITE_TIME));
   EXPECT_NE("stale", Text(IDC_NOW_DATE));
+}
+
+// A folder's own attributes say nothing of what lies inside it: once one joins the list by a
+// drop, every box the user has not set moves to unchanged, and the reset puts every box there;
+// a box the user set (click or menu) keeps the user's choice until the reset.
+TEST_F(CommandsTest, ADroppedFolderMovesTheUntouchedBoxesToUnchanged) {
+  record_.andMask = ATTR_READONLY;  // a file target's summary: read-only set, hidden on some
+  record_.orMask = ATTR_READONLY | ATTR_HIDDEN;
+  const std::string file = folder_.MakeFile("dropped.txt"), sub = folder_.MakeFolder("sub");
+  Open();
+  auto drop = [this](const std::string& path) {
+    SendMessageA(Item(IDC_FILE_LIST), WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(MakeDrop(std::vector<std::string>{path})), 0);
+  };
+  const UINT N = BST_INDETERMINATE, C = BST_CHECKED, U = BST_UNCHECKED;
+  const struct {
+    const char* step;
+    std::function<void()> act;
+    UINT boxes[4];  // archive, hidden, system, read-only
+  } steps[] = {
+      {"opened", [] {}, {U, N, U, C}},
+      {"system clicked", [this] { Click(IDC_SYSTEM); }, {U, N, C, C}},
+      {"archive cleared from its menu", [this] { Command(40042); }, {U, N, C, C}},
+      {"a file dropped", [&] { drop(file); }, {U, N, C, C}},
+      {"a folder dropped", [&] { drop(sub); }, {U, N, C, N}},
+      {"reset", [this] { SendMessageA(dialog_, WM_SYSCOMMAND, IDM_RESET_ATTRIBUTES, 0); },
+       {N, N, N, N}},
+      {"hidden clicked", [this] { Click(IDC_HIDDEN); }, {N, U, N, N}},
+      {"read-only from its menu", [this] { Command(40049); }, {N, U, N, C}},
+      {"the folder dropped again", [&] { drop(sub); }, {N, U, N, C}},
+  };
+  for (const auto& step : steps) {
+    step.act();
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(step.boxes[i], IsDlgButtonChecked(dialog_, kAttributeIds[i]))
+          << step.step << " " << i;
+  }
+  EXPECT_EQ(3u, Entries().size());
 }
 
 std::vector<std::string> gOpened;

@@ -109,24 +109,94 @@ struct AttributeCase {
   const char* options;
   DWORD before;
   DWORD after;  // of the read-only, hidden and system bits
+  DWORD exitCode;
 };
 
 TEST(Program, AttributeOptionsChangeTheTargets) {
   const AttributeCase cases[] = {
-      {"/on:rh", 0, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN},
-      {"/ON:S", FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
-      {"/off:h", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_SYSTEM},
-      {"/off:rhs", kAttributeBits, 0},
-      {"/on:r /off:r", FILE_ATTRIBUTE_READONLY, 0},  // the later option wins
-      {"/nop:h", FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN},
-      {"/on:x", FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_SYSTEM},  // no letter: the summary holds
+      {"/on:rh", 0, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, 0},
+      {"/ON:S", FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 0},
+      {"/off:h", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_SYSTEM, 0},
+      {"/off:rhs", kAttributeBits, 0, 0},
+      {"/on:r /off:r", FILE_ATTRIBUTE_READONLY, 0, 0},  // the later option wins
+      {"/nop:h", FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN, 0},
+      // A file's own summary: what it has and the options name stays, the rest is cleared.
+      {"/on:h", FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 0},
+      // No such letter: nothing runs, not even the summary.
+      {"/on:x", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN,
+       FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN, 1},
   };
   for (const auto& c : cases) {
     TempFolder folder;
     std::string file = folder.MakeFile("target.txt");
     SetAttributes(file, c.before);
-    EXPECT_EQ(0u, RunProgram(std::string("/dlg:0 /tray:0 ") + c.options + " " + Quoted(file)));
+    EXPECT_EQ(c.exitCode,
+              RunProgram(std::string("/dlg:0 /tray:0 ") + c.options + " " + Quoted(file)))
+        << c.options;
     EXPECT_EQ(c.after, Attributes(file) & kAttributeBits) << c.options;
+  }
+}
+
+// The tree the fault was measured on: in a folder, a read-only file, a system file and a hidden
+// file in a subfolder, each with an old last-write time.
+struct MarkedTree {
+  TempFolder folder;
+  std::string root;
+  std::vector<std::string> files;  // read-only, system, hidden
+  FILETIME old;
+  MarkedTree() : root(folder.MakeFolder("T")), old(UtcTime(2001, 2, 3, 4, 5, 6)) {
+    files = {folder.MakeFile("T\\ro.txt"), folder.MakeFile("T\\sys.ini"),
+             folder.MakeFile("T\\sub\\hid.txt")};
+    const DWORD marks[] = {FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_HIDDEN};
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      EXPECT_TRUE(WriteTimes(files[i], nullptr, nullptr, &old)) << files[i];
+      SetAttributes(files[i], marks[i]);
+    }
+  }
+  std::vector<DWORD> Marks() const {
+    std::vector<DWORD> marks;
+    for (const std::string& file : files) marks.push_back(Attributes(file) & kAttributeBits);
+    return marks;
+  }
+  // How many files still have the old last-write time.
+  int Unwritten() const {
+    int count = 0;
+    for (const std::string& file : files) count += Ticks(LastWrite(file)) == Ticks(old);
+    return count;
+  }
+};
+
+const DWORD R = FILE_ATTRIBUTE_READONLY, S = FILE_ATTRIBUTE_SYSTEM, H = FILE_ATTRIBUTE_HIDDEN;
+
+// Below a folder target only what the line names changes; a line the program cannot read runs
+// nothing; a target that does not exist is accounted for by the exit code, the others changed.
+TEST(Program, CommandLinesOverAFolderChangeOnlyWhatTheyName) {
+  const struct {
+    const char* options;
+    bool missingTarget;
+    DWORD exitCode;
+    std::vector<DWORD> marks;  // read-only, system, hidden file
+    bool written;
+  } cases[] = {
+      {"/on:h", false, 0, {R | H, S | H, H}, false},
+      {"/off:h", false, 0, {R, S, 0}, false},
+      {"/nop:r /off:s", false, 0, {R, 0, H}, false},
+      {"\"/write:2005-05-05 05:05:05\"", false, 0, {R, S, H}, true},
+      {"/on:h", true, 3, {R | H, S | H, H}, false},
+      {"/of:h", false, 1, {R, S, H}, false},
+      {"/acess:now", false, 1, {R, S, H}, false},
+      {"/on:x", false, 1, {R, S, H}, false},
+      {"\"/write:2005-02-30 05:05:05\" /on:h", false, 1, {R, S, H}, false},
+      {"/write:now /on:h", true, 3, {R | H, S | H, H}, true},
+  };
+  for (const auto& c : cases) {
+    MarkedTree tree;
+    std::string targets = Quoted(tree.root);
+    if (c.missingTarget) targets = Quoted(tree.folder.Join("missing.txt")) + " " + targets;
+    EXPECT_EQ(c.exitCode, RunProgram(std::string("/dlg:0 /tray:0 ") + c.options + " " + targets))
+        << c.options;
+    EXPECT_EQ(c.marks, tree.Marks()) << c.options;
+    EXPECT_EQ(c.written ? 0 : 3, tree.Unwritten()) << c.options;
   }
 }
 
@@ -399,6 +469,15 @@ HWND WaitForDialog(const PROCESS_INFORMATION& process, HWND other = nullptr) {
 
 void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
+// Another process's window text or list item, as UTF-16.
+std::wstring WideTextOf(HWND control, UINT message = WM_GETTEXT, WPARAM index = 1024) {
+  wchar_t text[1024] = L"";
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(control, message, index, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      5000, &copied);
+  return text;
+}
+
 struct DialogFile {
   TempFolder folder;
   std::string file;
@@ -514,6 +593,73 @@ TEST(Program, ATargetSwappedWhileTheDialogIsOpenLeadsNowhereElse) {
   EXPECT_FALSE(HasAttribute(outside, FILE_ATTRIBUTE_HIDDEN));
   EXPECT_FALSE(HasAttribute(folder.Join("O"), FILE_ATTRIBUTE_HIDDEN));
   RunLinuxShell(folder, "rm '" + root + "/T'");
+}
+
+// The dialog opened on a folder starts every attribute as unchanged: OK without a touch changes
+// no attribute inside it, and a box the user changed changes that attribute only.
+TEST(Program, TheDialogOnAFolderChangesOnlyTheBoxesTheUserChanged) {
+  const struct {
+    int box;
+    int clicks;  // from unchanged: cleared, then set
+    std::vector<DWORD> marks;
+  } cases[] = {
+      {IDC_HIDDEN, 0, {R, S, H}},
+      {IDC_HIDDEN, 1, {R, S, 0}},
+      {IDC_SYSTEM, 2, {R | S, S, H | S}},
+  };
+  for (const auto& c : cases) {
+    MarkedTree tree;
+    PROCESS_INFORMATION process = StartProgram("/tray:0 " + Quoted(tree.root));
+    HWND dialog = WaitForDialog(process);
+    ASSERT_NE(nullptr, dialog);
+    for (int i = 0; i < c.clicks; ++i) Click(dialog, c.box);
+    Click(dialog, IDOK);
+    EXPECT_EQ(0u, WaitForExit(process));
+    EXPECT_EQ(c.marks, tree.Marks()) << c.box << " clicked " << c.clicks;
+  }
+}
+
+// Where the dialog would open, a user is there to be told, in one box: of a line the program
+// cannot read (then nothing runs and no dialog opens), or of targets it could not take (then
+// the dialog opens after the box, and its job ends with the exit code that says so).
+TEST(Program, TheUserIsToldWhatTheCommandLineCouldNotGive) {
+  const struct {
+    const char* options;
+    bool missingTarget;
+    std::vector<std::wstring> told;
+    bool dialog;
+    DWORD exitCode;
+    std::vector<DWORD> marks;
+  } cases[] = {
+      {"/on:h /of:h", false, {L"/of:h", L"何も変更しませんでした"}, false, 1, {R, S, H}},
+      {"/on:h", true, {L"次の 1 件は対象にできませんでした。", L"missing.txt", L"見つかりません"},
+       true, 3, {R | H, S | H, H}},
+  };
+  for (const auto& c : cases) {
+    MarkedTree tree;
+    std::string targets = Quoted(tree.root);
+    if (c.missingTarget) targets = Quoted(tree.folder.Join("missing.txt")) + " " + targets;
+    PROCESS_INFORMATION process = StartProgram(std::string("/tray:0 ") + c.options + " " + targets);
+    HWND box = WaitForDialog(process);
+    if (box == nullptr || GetDlgItem(box, 0xFFFF) == nullptr) {
+      ADD_FAILURE() << c.options << ": a message box first, not the dialog";
+      TerminateProcess(process.hProcess, 99);  // whatever it shows, nobody answers it
+      WaitForExit(process);
+      continue;
+    }
+    std::wstring text = WideTextOf(GetDlgItem(box, 0xFFFF));
+    for (const std::wstring& words : c.told)
+      EXPECT_NE(std::wstring::npos, text.find(words)) << Narrow(text);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    if (c.dialog) {
+      HWND dialog = WaitForDialog(process, box);
+      ASSERT_NE(nullptr, dialog) << c.options;
+      EXPECT_EQ(nullptr, GetDlgItem(dialog, 0xFFFF)) << "the dialog, after one box";
+      Click(dialog, IDOK);
+    }
+    EXPECT_EQ(c.exitCode, WaitForExit(process)) << c.options;
+    EXPECT_EQ(c.marks, tree.Marks()) << c.options;
+  }
 }
 
 // A relative name is the working folder's entry, in the dialog too, where the shell would parse
@@ -643,7 +789,8 @@ TEST(Program, UsesNoLibraryPlacedInItsFolder) {
 
 TEST(Program, AJobWithoutTargetsEndsAtOnce) {
   EXPECT_EQ(0u, RunProgram("/dlg:0"));
-  EXPECT_EQ(0u, RunProgram("/dlg:0 /tray:0 /on:h Z:\\no\\such\\path"));
+  // The one target named was not changed.
+  EXPECT_EQ(3u, RunProgram("/dlg:0 /tray:0 /on:h Z:\\no\\such\\path"));
 }
 
 TEST(Program, TheTrayIconJobRunsToItsEnd) {
@@ -716,15 +863,6 @@ TEST(Program, ClosingTheJobWindowStopsALongJob) { StopLongJob(WM_CLOSE, 0); }
 // with, not from the block it is handed, so tests/CMakeLists.txt runs these in a test program
 // started under that locale (once more where no display can be reached); the programs they
 // start inherit it.
-
-// Another process's window text or list item, as UTF-16.
-std::wstring WideTextOf(HWND control, UINT message = WM_GETTEXT, WPARAM index = 1024) {
-  wchar_t text[1024] = L"";
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutW(control, message, index, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                      5000, &copied);
-  return text;
-}
 
 // A copy of the program whose manifest (resource type 24) lacks the code page request, as a
 // Windows that ignores the request runs it.
@@ -819,6 +957,8 @@ TEST(ForeignLocale, TheDialogReadsRightAndItsJobChangesTheRightFiles) {
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_FILTER_KIND, CBN_SELCHANGE),
                reinterpret_cast<LPARAM>(kind));
   SetWindowTextW(GetDlgItem(dialog, IDC_FILTER_PATTERN), L"*表.txt");
+  // A folder target: hidden starts unchanged, then cleared, then set.
+  Click(dialog, IDC_HIDDEN);
   Click(dialog, IDC_HIDDEN);
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(0u, WaitForExit(process));
