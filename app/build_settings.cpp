@@ -60,28 +60,19 @@ bool Refuse(JobReport* refused, const char* argument, NotChangedReason reason, D
 bool ReadTarget(JobSettings* record, const char* argument, JobReport* refused) {
   // The lookups see the system folder itself also in the 32-bit program on 64-bit Windows.
   FileSystemRedirectionOff redirection;
-  // A longer argument would be cut into some other path that may exist.
-  if (std::strlen(argument) > MAX_PATH_BYTES) {
-    if (!PathExists(argument)) return Refuse(refused, argument, REASON_NOT_FOUND, GetLastError());
-    Trace("! %s\r\n => %.900s\r\n", "パスが長すぎるため対象にしません。", argument);
-    return Refuse(refused, argument, REASON_NOT_A_TARGET, 0);
-  }
-  // A name the platform rewrites is refused (with its trace line) whatever it would find: "x."
-  // finds "x".
-  if (!PlatformRewritesPath(argument) && !PathExists(argument)) {
-    DWORD error = GetLastError();
-    return Refuse(refused, argument, ReasonFromError(error, REASON_NOT_FOUND), error);
-  }
+  NotChangedReason reason;
+  DWORD error;
   char target[PATH_BUFFER_SIZE];
-  if (!TargetPathOf(argument, target, sizeof target))
-    return Refuse(refused, argument, REASON_NOT_A_TARGET, 0);
+  if (!TakeTargetPath(argument, target, sizeof target, &reason, &error))
+    return Refuse(refused, argument, reason, error);
   // Finding out whether the file is a shortcut reads it, which moves its last-access time; an
   // argument that stands for itself is therefore looked up before that.
   WIN32_FILE_ATTRIBUTE_DATA own;
   bool ownFound = FindEntry(target, &own);
-  char resolved[PATH_BUFFER_SIZE];
-  if (!ResolveShortcutOrPath(resolved, target, sizeof resolved))
-    return Refuse(refused, argument, REASON_NOT_FOUND, ERROR_FILE_NOT_FOUND);
+  TargetEntry taken;
+  if (!ResolveTakenTarget(target, &taken, &reason, &error))
+    return Refuse(refused, argument, reason, error);
+  const char* resolved = taken.path;
   // Folded the same way as the resolved path, so that only ASCII letters are compared loosely.
   char folded[PATH_BUFFER_SIZE];
   CopyBounded(sizeof folded, target, folded);
@@ -93,9 +84,7 @@ bool ReadTarget(JobSettings* record, const char* argument, JobReport* refused) {
   } else if (FindEntry(resolved, &found)) {
     folder = FoldIntoSummary(record, found);
   }
-  TargetIdentity identity;
-  ReadTargetIdentity(resolved, &identity);
-  if (AddTarget(record->targets, resolved, identity) < 0)
+  if (AddTarget(record->targets, resolved, taken.identity) < 0)
     return Refuse(refused, argument, REASON_NO_MEMORY, ERROR_NOT_ENOUGH_MEMORY);
   return folder;
 }

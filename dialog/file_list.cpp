@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/target_identity.h"
+#include "app/job_report_texts.h"
 #include "app/target_paths.h"
 #include "controls/window_helpers.h"
 #include "dialog/dialog_ids.h"
@@ -204,14 +204,19 @@ bool AddDroppedFiles(HWND listBox, HDROP drop) {
     DragQueryFileW(drop, index, wideName, kDroppedNameUnits);
     char name[PATH_BUFFER_SIZE];
     if (!PathFromWide(wideName, name, sizeof name)) continue;
-    // A name that ends in a dot (possible on other systems' disks) would name another file.
+    // Taken as on the command line: a name that ends in a dot (possible on other systems'
+    // disks) would name another file, and so would a shortcut to one.
     char target[PATH_BUFFER_SIZE];
-    if (!TargetPathOf(name, target, sizeof target) || !PathExists(target)) continue;
-    char resolved[PATH_BUFFER_SIZE];
-    if (!ResolveShortcutOrPath(resolved, target, sizeof resolved)) continue;
-    TargetIdentity identity;
-    ReadTargetIdentity(resolved, &identity);
-    if (AddFileListEntry(listBox, resolved, identity) >= 0 && IsDirectory(resolved)) folder = true;
+    TargetEntry taken;
+    NotChangedReason reason;
+    DWORD error;
+    if (!TakeTargetPath(name, target, sizeof target, &reason, &error) ||
+        !ResolveTakenTarget(target, &taken, &reason, &error)) {
+      ReportNotChanged(nullptr, name, reason, error);
+      continue;
+    }
+    if (AddFileListEntry(listBox, taken.path, taken.identity) >= 0 && IsDirectory(taken.path))
+      folder = true;
   }
   DragFinish(drop);
   return folder;

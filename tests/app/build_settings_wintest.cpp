@@ -136,24 +136,32 @@ TEST(BuildJobSettings, ResolvesTargetsAndTurnsRecursionOnForFolders) {
   ASSERT_TRUE(MakeShortcut(toSub, sub));
   ASSERT_TRUE(MakeShortcut(toGone, gone));
   ASSERT_TRUE(DeleteFileA(gone.c_str()));
+  // A shortcut to a name the system reads as another ("x." would be "x") is taken by the rules of
+  // every target: refused, and neither entry is taken for it.
+  folder.MakeFile("x");
+  std::wstring dotted = folder.MakeWideEntry(L"x.", false);
+  std::string toDotted = folder.Join("ToDotted.lnk");
+  ASSERT_TRUE(MakeShortcut(toDotted, dotted));
   const struct {
     std::string argument;
     std::vector<std::string> targets;
     bool recurse;
+    uint32_t refused;
   } cases[] = {
-      {file, {Lower(file)}, false},
-      {sub, {Lower(sub)}, true},
-      {sub + "\\", {Lower(sub) + "\\"}, true},  // written as a folder: still looked up
-      {toSub, {Lower(sub)}, true},         // a shortcut stands for its target
-      {toGone, {Lower(toGone)}, false},    // ... unless the target is gone
-      {gone, {}, false},                   // a missing path is no target, and is accounted for
-      {"/sub:1", {}, true},
+      {file, {Lower(file)}, false, 0},
+      {sub, {Lower(sub)}, true, 0},
+      {sub + "\\", {Lower(sub) + "\\"}, true, 0},  // written as a folder: still looked up
+      {toSub, {Lower(sub)}, true, 0},         // a shortcut stands for its target
+      {toGone, {Lower(toGone)}, false, 0},    // ... unless the target is gone
+      {gone, {}, false, 1},                   // a missing path is no target, and is accounted for
+      {toDotted, {}, false, 1},
+      {"/sub:1", {}, true, 0},
   };
   for (const auto& c : cases) {
     Built built({c.argument});
     EXPECT_EQ(c.targets, built.Targets()) << c.argument;
     EXPECT_EQ(c.recurse, built.record.recurse) << c.argument;
-    EXPECT_EQ(c.argument == gone ? 1u : 0u, NotChangedCount(built.refused)) << c.argument;
+    EXPECT_EQ(c.refused, NotChangedCount(built.refused)) << c.argument;
   }
 }
 
