@@ -58,8 +58,9 @@ bool ResolveShortcut(char* target, const char* path, int size) {
   // shell itself takes for a shortcut is opened; every other target stands for itself.
   if (HasShortcutExtension(path) && ReadShortcutTarget(target, path, size)) {
     FoldCaseOfSameEntry(target);
-    return PathExists(target);
+    if (PathExists(target)) return true;
   }
+  // Anything else, a shortcut whose target is gone too, stands for itself.
   CopyBounded(size, path, target);
   FoldCaseOfSameEntry(target);
   return false;
@@ -67,11 +68,7 @@ bool ResolveShortcut(char* target, const char* path, int size) {
 
 bool ResolveShortcutOrPath(char* result, const char* path, int size) {
   if (size <= 0) return false;
-  result[0] = 0;
-  if (ResolveShortcut(result, path, size)) return true;
-  CopyBounded(size, path, result);
-  FoldCaseOfSameEntry(result);
-  if (PathExists(result)) return true;
+  if (ResolveShortcut(result, path, size) || PathExists(result)) return true;
   result[0] = 0;
   return false;
 }
