@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "app/job_report.h"
+#include "app/time_values.h"
 #include "text/string_list.h"
 
 // The four attributes the tool offers; every other bit passes through the masks unchanged.
@@ -37,6 +38,11 @@ struct TimestampEntry {
   // platform keeps below a second.
   bool exact = false;
   FileTimeValue utc = {0, 0};
+  // Beside a date, each entry's own time of another slot, or of this slot shifted; time and
+  // utc above are then only what the dialog shows in its date fields.
+  TimeKind kind = TIME_KIND_DATE;
+  TimeSlot source = SLOT_CREATION;  // TIME_KIND_OWN
+  int64_t shift = 0;                // TIME_KIND_SHIFT: ticks, signed
 };
 
 // Paths, newest at the front. They are kept in lower case where that names the same entry; the
