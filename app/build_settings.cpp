@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/local_time.h"
 #include "app/target_paths.h"
+#include "app/time_values.h"
 #include "text/trace.h"
 #include "shell/shortcuts.h"
 #include "text/bounded.h"
@@ -81,16 +82,31 @@ void ReadTimestampOption(JobSettings* record, int index, const char* argument,
   const char* value = argument + std::strlen(option.prefix);
   TimestampEntry& entry = record->*option.entry;
   FILETIME utc = now;
-  DateTimeFields fields;
-  if (!StringEqualsIgnoreCase(value, "now")) {
-    if (!ParseDateTimeText(value, &fields) || !LocalFieldsToUtc(fields, &utc)) {
-      Trace("! argv[%2d] : %sの指定が読み込めませんでした。\r\n", index, option.label);
-      Trace(" => %s\r\n", argument);
-      return;
-    }
+  TimeValue read;
+  if (!ParseTimeValue(value, &read) ||
+      (read.form == TIME_VALUE_DATE && !LocalFieldsToUtc(read.date, &utc))) {
+    Trace("! argv[%2d] : %sの指定が読み込めませんでした。\r\n", index, option.label);
+    Trace(" => %s\r\n", argument);
+    return;
   }
-  entry.time = ToFileTimeValue(utc);
   entry.enabled = true;
+  // An own time or a shift is worked out per entry; the time stays the first target's, which
+  // the dialog shows in its date fields.
+  switch (read.form) {
+    case TIME_VALUE_OWN:
+      entry.kind = TIME_KIND_OWN;
+      entry.source = read.source;
+      break;
+    case TIME_VALUE_SHIFT:
+      entry.kind = TIME_KIND_SHIFT;
+      entry.shift = read.shift;
+      break;
+    case TIME_VALUE_NOW:
+    case TIME_VALUE_DATE:
+      entry.kind = TIME_KIND_DATE;
+      entry.time = ToFileTimeValue(utc);
+      break;
+  }
 }
 
 void ReadOption(JobSettings* record, int index, const char* argument, const FILETIME& now) {

@@ -7,6 +7,7 @@
 #include "app/apply_plan.h"
 #include "app/entry_rules.h"
 #include "app/folder_listing.h"
+#include "app/job_report_texts.h"
 #include "app/local_time.h"
 #include "app/long_path.h"
 #include "app/name_filter.h"
@@ -35,15 +36,21 @@ struct Walk {
   const JobSettings* settings;
   const FileCalls* calls;
   AppliedTimes times;
-  bool jobWrites;  // the job changes anything at all
+  TimeRules rules;  // every time the job writes, the fixed ones among them
+  bool jobWrites;   // the job changes anything at all
   LongPath path;
   Level* levels;
   int depth;
   int capacity;
 };
 
-const FILETIME* PlanOne(const TimestampEntry& entry, FILETIME* storage) {
+const FILETIME* PlanOne(const TimestampEntry& entry, FILETIME* storage, TimeRule* fromEntry) {
+  *fromEntry = TimeRule{};
   if (!entry.enabled) return nullptr;
+  if (entry.kind != TIME_KIND_DATE) {
+    *fromEntry = TimeRule{true, entry.kind, entry.source, entry.shift};
+    return nullptr;
+  }
   if (entry.exact) {
     *storage = ToFileTime(entry.utc);
     return storage;
@@ -90,40 +97,56 @@ HANDLE OpenEntry(const FileCalls& calls, const WCHAR* path, DWORD access, bool h
   return handle;
 }
 
-LARGE_INTEGER TimeField(const FILETIME* time) {
-  LARGE_INTEGER value;
-  value.QuadPart = 0;  // 0 leaves the time as it is
-  if (time) {
-    value.LowPart = time->dwLowDateTime;
-    value.HighPart = static_cast<LONG>(time->dwHighDateTime);
-  }
-  return value;
+void SetDateRule(TimeRule* rule, const FILETIME* time) {
+  if (time == nullptr) return;
+  int64_t ticks = static_cast<int64_t>((static_cast<uint64_t>(time->dwHighDateTime) << 32) |
+                                       time->dwLowDateTime);
+  *rule = TimeRule{true, TIME_KIND_DATE, SLOT_CREATION, ticks};
 }
 
-// The one write: the times and the new attributes together, decided from the attributes the
-// entry holds now, through its handle.
-void ChangeThroughHandle(const Walk& walk, HANDLE handle, DWORD current) {
+// A time that would fall outside what the platform holds stays as it is, and the entry counts
+// as not changed, so that the user learns what was asked and not done; its other times and its
+// attributes are still written. It is counted here, once: the write that follows does not count
+// it again.
+void ReportTimeOutOfRange(const Walk& walk) {
+  char shown[TRACE_LINE_SIZE];
+  ShowLongPath(walk.path, shown, sizeof shown);
+  ReportNotChanged(walk.settings->report, shown, REASON_TIME_OUT_OF_RANGE, 0);
+}
+
+// The one write: the times and the new attributes together, decided from what the entry holds
+// now, through its handle: its attributes, and its times for those copied or shifted.
+void ChangeThroughHandle(const Walk& walk, HANDLE handle, const FILE_BASIC_INFO& held) {
   const JobSettings& settings = *walk.settings;
-  ApplyPlan plan = PlanApply(current, WritesTimes(walk.times), settings.orMask, settings.andMask);
+  ApplyPlan plan =
+      PlanApply(held.FileAttributes, WritesTimes(walk.times), settings.orMask, settings.andMask);
   if (!plan.write) return;
+  const EntryTimes before = {{held.CreationTime.QuadPart, held.LastWriteTime.QuadPart,
+                              held.LastAccessTime.QuadPart}};
+  PlannedTimes times = PlanEntryTimes(walk.rules, before);
+  if (times.outOfRange) ReportTimeOutOfRange(walk);
   FILE_BASIC_INFO basic;
   std::memset(&basic, 0, sizeof basic);
-  basic.CreationTime = TimeField(walk.times.creation);
-  basic.LastAccessTime = TimeField(walk.times.lastAccess);
-  basic.LastWriteTime = TimeField(walk.times.lastWrite);
+  basic.CreationTime.QuadPart = times.ticks[SLOT_CREATION];  // 0 leaves a time as it is
+  basic.LastAccessTime.QuadPart = times.ticks[SLOT_LAST_ACCESS];
+  basic.LastWriteTime.QuadPart = times.ticks[SLOT_LAST_WRITE];
   basic.FileAttributes = plan.writtenAttributes;
+  if (basic.FileAttributes == 0 && basic.CreationTime.QuadPart == 0 &&
+      basic.LastAccessTime.QuadPart == 0 && basic.LastWriteTime.QuadPart == 0)
+    return;  // every time asked for is out of range, and the attributes stay
   walk.calls->setInformation(handle, FileBasicInfo, &basic, sizeof basic);
 }
 
-// What the handle holds: its id and the attributes it has now; false when they cannot be read.
-bool ReadOpened(const FileCalls& calls, HANDLE handle, EntryIdentity* opened) {
+// What the handle holds: its id, and its attributes and times now; false when they cannot be
+// read.
+bool ReadOpened(const FileCalls& calls, HANDLE handle, EntryIdentity* opened,
+                FILE_BASIC_INFO* basic) {
   ULONGLONG id = 0;
-  FILE_BASIC_INFO basic;
   if (!calls.readFileId(handle, &id) ||
-      !calls.readInformation(handle, FileBasicInfo, &basic, sizeof basic))
+      !calls.readInformation(handle, FileBasicInfo, basic, sizeof *basic))
     return false;
   opened->fileId = id;
-  opened->attributes = basic.FileAttributes;
+  opened->attributes = basic->FileAttributes;
   return true;
 }
 
@@ -205,12 +228,13 @@ bool ProcessListedEntry(Walk* walk, const ListedEntry& entry) {
   bool entered = false;
   if (Valid(handle)) {
     EntryIdentity opened;
-    bool read = ReadOpened(calls, handle, &opened);
+    FILE_BASIC_INFO basic;
+    bool read = ReadOpened(calls, handle, &opened, &basic);
     if (!read || !IsListedEntry(listed, opened)) {
       if (read) TraceAtPath(*walk, "一覧のあとで別のものに入れ替わったため飛ばしました。");
       calls.closeHandle(handle);
     } else {
-      if (write) ChangeThroughHandle(*walk, handle, opened.attributes);
+      if (write) ChangeThroughHandle(*walk, handle, basic);
       if (isFolder)
         entered = Enter(walk, handle);  // holds the handle from here on
       else
@@ -274,7 +298,7 @@ void ProcessTarget(Walk* walk, const char* target) {
   }
   bool folderNow = (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if (write && AcceptName(name, folderNow, settings.filterPattern, settings.filterKind))
-    ChangeThroughHandle(*walk, handle, basic.FileAttributes);
+    ChangeThroughHandle(*walk, handle, basic);
   if (enter && folderNow)
     WalkBelow(walk, handle);
   else
@@ -290,6 +314,10 @@ bool StartWalk(Walk* walk, const JobSettings* settings, const AppliedTimes& time
   if (times.creation) walk->times.creation = &walk->times.creationValue;
   if (times.lastAccess) walk->times.lastAccess = &walk->times.lastAccessValue;
   if (times.lastWrite) walk->times.lastWrite = &walk->times.lastWriteValue;
+  walk->rules = times.fromEntry;
+  SetDateRule(&walk->rules.slots[SLOT_CREATION], times.creation);
+  SetDateRule(&walk->rules.slots[SLOT_LAST_WRITE], times.lastWrite);
+  SetDateRule(&walk->rules.slots[SLOT_LAST_ACCESS], times.lastAccess);
   walk->jobWrites = WritesTimes(times) || settings->orMask != 0 || settings->andMask != 0xFFFFFFFFu;
   walk->path.units = static_cast<WCHAR*>(AllocateZeroed(LONG_PATH_UNITS, sizeof(WCHAR)));
   if (walk->path.units == nullptr) {
@@ -308,13 +336,14 @@ void EndWalk(Walk* walk) {
 }  // namespace
 
 void PlanAppliedTimes(const JobSettings& settings, AppliedTimes* times) {
-  times->creation = PlanOne(settings.creation, &times->creationValue);
-  times->lastAccess = PlanOne(settings.lastAccess, &times->lastAccessValue);
-  times->lastWrite = PlanOne(settings.lastWrite, &times->lastWriteValue);
+  TimeRule* own = times->fromEntry.slots;
+  times->creation = PlanOne(settings.creation, &times->creationValue, &own[SLOT_CREATION]);
+  times->lastAccess = PlanOne(settings.lastAccess, &times->lastAccessValue, &own[SLOT_LAST_ACCESS]);
+  times->lastWrite = PlanOne(settings.lastWrite, &times->lastWriteValue, &own[SLOT_LAST_WRITE]);
 }
 
 bool WritesTimes(const AppliedTimes& times) {
-  return times.creation || times.lastAccess || times.lastWrite;
+  return times.creation || times.lastAccess || times.lastWrite || AnyTimeRule(times.fromEntry);
 }
 
 void RunJob(const JobSettings* settings) {
