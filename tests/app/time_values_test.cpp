@@ -21,11 +21,9 @@ struct ValueCase {
 const ValueCase kValueCases[] = {
     {"+9:00:00", true, TIME_VALUE_SHIFT, 9 * kHour, SLOT_CREATION},
     {"-1.00:00:00", true, TIME_VALUE_SHIFT, -kDay, SLOT_CREATION},
-    {"+0:00:00", true, TIME_VALUE_SHIFT, 0, SLOT_CREATION},
     {"-0.23:59:59", true, TIME_VALUE_SHIFT, -(kDay - kTicksPerSecond), SLOT_CREATION},
     {"+2.3:04:05", true, TIME_VALUE_SHIFT, 2 * kDay + 3 * kHour + 245 * kTicksPerSecond,
      SLOT_CREATION},
-    {"+0000001.00:00:01", true, TIME_VALUE_SHIFT, kDay + kTicksPerSecond, SLOT_CREATION},
     {"+9999999.23:59:59", true, TIME_VALUE_SHIFT, 10000000 * kDay - kTicksPerSecond,
      SLOT_CREATION},
     {"+10000000.00:00:00", false},
@@ -36,16 +34,11 @@ const ValueCase kValueCases[] = {
     {"+9:60:00", false},
     {"+9:00:60", false},
     {"+9:0:00", false},          // minutes and seconds two digits each
-    {"+9:00:0", false},
     {"+9:00", false},
     {"+9:00:00 ", false},        // nothing after the seconds
-    {"+9:00:00x", false},
     {"+1.:00:00", false},
-    {"+.9:00:00", false},
     {"++9:00:00", false},
-    {"+-9:00:00", false},
     {"+", false},
-    {"-", false},
     {"+9\x81\x46" "00\x81\x46" "00", false},  // full-width colons
     {"9:00:00", false},          // without a sign it would be a date, and is none
     {"create", true, TIME_VALUE_OWN, 0, SLOT_CREATION},
@@ -54,11 +47,8 @@ const ValueCase kValueCases[] = {
     {"created", false},
     {"writ", false},
     {" access", false},
-    {"access ", false},
     {"now", true, TIME_VALUE_NOW},
-    {"NoW", true, TIME_VALUE_NOW},
     {"2006/01/03 12:34:56", true, TIME_VALUE_DATE},
-    {"2006/01/03 12:34", false},
     {"", false},
 };
 
