@@ -10,6 +10,7 @@
 #include "app/local_time.h"
 #include "app/target_identity.h"
 #include "app/target_paths.h"
+#include "app/time_values.h"
 #include "text/trace.h"
 #include "shell/shortcuts.h"
 #include "text/bounded.h"
@@ -100,15 +101,30 @@ bool ReadTimestampOption(JobSettings* record, int index, const char* argument,
   const char* value = argument + std::strlen(option.prefix);
   TimestampEntry& entry = record->*option.entry;
   FILETIME utc = now;
-  DateTimeFields fields;
-  if (!StringEqualsIgnoreCase(value, "now")) {
-    if (!ParseDateTimeText(value, &fields) || !LocalFieldsToUtc(fields, &utc)) {
-      TraceUnreadable(index, option.label, argument);
-      return false;
-    }
+  TimeValue read;
+  if (!ParseTimeValue(value, &read) ||
+      (read.form == TIME_VALUE_DATE && !LocalFieldsToUtc(read.date, &utc))) {
+    TraceUnreadable(index, option.label, argument);
+    return false;
   }
-  entry.time = ToFileTimeValue(utc);
   entry.enabled = true;
+  // An own time or a shift is worked out per entry; the time stays the first target's, which
+  // the dialog shows in its date fields.
+  switch (read.form) {
+    case TIME_VALUE_OWN:
+      entry.kind = TIME_KIND_OWN;
+      entry.source = read.source;
+      break;
+    case TIME_VALUE_SHIFT:
+      entry.kind = TIME_KIND_SHIFT;
+      entry.shift = read.shift;
+      break;
+    case TIME_VALUE_NOW:
+    case TIME_VALUE_DATE:
+      entry.kind = TIME_KIND_DATE;
+      entry.time = ToFileTimeValue(utc);
+      break;
+  }
   return true;
 }
 

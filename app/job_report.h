@@ -27,6 +27,7 @@ enum NotChangedReason : uint8_t {
   REASON_NOT_WRITTEN,        // opened, but the write was refused
   REASON_NOT_A_TARGET,       // a name that cannot be taken: the code page, a device, the length
   REASON_NO_MEMORY,
+  REASON_TIME_OUT_OF_RANGE,  // a time copied or shifted past what a file can hold
   REASON_KINDS
 };
 

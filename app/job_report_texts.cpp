@@ -18,6 +18,7 @@ const char* const kReasonTexts[REASON_KINDS] = {
     "書き込めませんでした",
     "対象にできない名前です",
     "メモリが足りません",
+    "日時が範囲外です",
 };
 
 const char* const kHeadings[] = {

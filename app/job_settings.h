@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "app/job_report.h"
+#include "app/time_values.h"
 #include "text/paths.h"
 #include "text/string_list.h"
 
@@ -38,6 +39,11 @@ struct TimestampEntry {
   // platform keeps below a second.
   bool exact = false;
   FileTimeValue utc = {0, 0};
+  // Beside a date, each entry's own time of another slot, or of this slot shifted; time and
+  // utc above are then only what the dialog shows in its date fields.
+  TimeKind kind = TIME_KIND_DATE;
+  TimeSlot source = SLOT_CREATION;  // TIME_KIND_OWN
+  int64_t shift = 0;                // TIME_KIND_SHIFT: ticks, signed
 };
 
 // What identifies the entry a target named when it was taken, so that the job changes that

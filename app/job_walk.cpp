@@ -39,15 +39,21 @@ struct Walk {
   JobReport* report;
   const FileCalls* calls;
   AppliedTimes times;
-  bool jobWrites;  // the job changes anything at all
+  TimeRules rules;  // every time the job writes, the fixed ones among them
+  bool jobWrites;   // the job changes anything at all
   LongPath path;
   Level* levels;
   int depth;
   int capacity;
 };
 
-const FILETIME* PlanOne(const TimestampEntry& entry, FILETIME* storage) {
+const FILETIME* PlanOne(const TimestampEntry& entry, FILETIME* storage, TimeRule* fromEntry) {
+  *fromEntry = TimeRule{};
   if (!entry.enabled) return nullptr;
+  if (entry.kind != TIME_KIND_DATE) {
+    *fromEntry = TimeRule{true, entry.kind, entry.source, entry.shift};
+    return nullptr;
+  }
   if (entry.exact) {
     *storage = ToFileTime(entry.utc);
     return storage;
@@ -87,15 +93,59 @@ NotChangedReason FailedCall(DWORD* error, NotChangedReason otherwise) {
 
 bool Valid(HANDLE handle) { return handle != INVALID_HANDLE_VALUE && handle != nullptr; }
 
-// What the handle holds: its id and the attributes it has now; false when they cannot be read.
-bool ReadOpened(const FileCalls& calls, HANDLE handle, EntryIdentity* opened) {
-  ULONGLONG id = 0;
+void SetDateRule(TimeRule* rule, const FILETIME* time) {
+  if (time == nullptr) return;
+  int64_t ticks = static_cast<int64_t>((static_cast<uint64_t>(time->dwHighDateTime) << 32) |
+                                       time->dwLowDateTime);
+  *rule = TimeRule{true, TIME_KIND_DATE, SLOT_CREATION, ticks};
+}
+
+// The one write: the times and the new attributes together, decided from what the entry holds
+// now, through its handle: its attributes, and its times for those copied or shifted; its
+// outcome counted once. A time that would fall outside what the platform holds stays as it is
+// and the entry counts as not changed, so that the user learns what was asked and not done; its
+// other times and its attributes are still written.
+void ChangeThroughHandle(Walk* walk, HANDLE handle, const FILE_BASIC_INFO& held) {
+  const JobSettings& settings = *walk->settings;
+  ApplyPlan plan =
+      PlanApply(held.FileAttributes, WritesTimes(walk->times), settings.orMask, settings.andMask);
+  if (!plan.write) {
+    CountOutcome(walk->report, OUTCOME_ALREADY_AS_ASKED);
+    return;
+  }
+  const EntryTimes before = {{held.CreationTime.QuadPart, held.LastWriteTime.QuadPart,
+                              held.LastAccessTime.QuadPart}};
+  PlannedTimes times = PlanEntryTimes(walk->rules, before);
+  if (times.outOfRange) NotChangedAtPath(walk, REASON_TIME_OUT_OF_RANGE, 0);
   FILE_BASIC_INFO basic;
+  std::memset(&basic, 0, sizeof basic);
+  basic.CreationTime.QuadPart = times.ticks[SLOT_CREATION];  // 0 leaves a time as it is
+  basic.LastAccessTime.QuadPart = times.ticks[SLOT_LAST_ACCESS];
+  basic.LastWriteTime.QuadPart = times.ticks[SLOT_LAST_WRITE];
+  basic.FileAttributes = plan.writtenAttributes;
+  if (basic.FileAttributes == 0 && basic.CreationTime.QuadPart == 0 &&
+      basic.LastAccessTime.QuadPart == 0 && basic.LastWriteTime.QuadPart == 0)
+    return;  // every time asked for is out of range, and the attributes stay
+  if (walk->calls->setInformation(handle, FileBasicInfo, &basic, sizeof basic)) {
+    if (!times.outOfRange) CountOutcome(walk->report, OUTCOME_CHANGED);
+    return;
+  }
+  if (times.outOfRange) return;  // told once already
+  DWORD error = 0;
+  NotChangedReason reason = FailedCall(&error, REASON_NOT_WRITTEN);
+  NotChangedAtPath(walk, reason, error);
+}
+
+// What the handle holds: its id, and its attributes and times now; false when they cannot be
+// read.
+bool ReadOpened(const FileCalls& calls, HANDLE handle, EntryIdentity* opened,
+                FILE_BASIC_INFO* basic) {
+  ULONGLONG id = 0;
   if (!calls.readFileId(handle, &id) ||
-      !calls.readInformation(handle, FileBasicInfo, &basic, sizeof basic))
+      !calls.readInformation(handle, FileBasicInfo, basic, sizeof *basic))
     return false;
   opened->fileId = id;
-  opened->attributes = basic.FileAttributes;
+  opened->attributes = basic->FileAttributes;
   return true;
 }
 
@@ -112,6 +162,7 @@ struct EntryToOpen {
 struct OpenedEntry {
   HANDLE handle;
   EntryIdentity identity;
+  FILE_BASIC_INFO basic;  // its attributes and times when opened
   NotChangedReason reason;
   DWORD error;
 };
@@ -132,7 +183,7 @@ bool OpenChecked(const Walk& walk, const EntryToOpen& how, DWORD access, bool ho
   opened->handle = OpenOnce(walk, how, access, hold ? kShareHeld : kShareAll);
   if (!Valid(opened->handle) && hold && GetLastError() == ERROR_SHARING_VIOLATION)
     opened->handle = OpenOnce(walk, how, access, kShareAll);
-  bool read = Valid(opened->handle) && ReadOpened(calls, opened->handle, &opened->identity);
+  bool read = Valid(opened->handle) && ReadOpened(calls, opened->handle, &opened->identity, &opened->basic);
   if (!read) {
     opened->reason = FailedCall(&opened->error, REASON_NO_ACCESS);
   } else if (!IsListedEntry(how.expected, opened->identity)) {
@@ -145,42 +196,6 @@ bool OpenChecked(const Walk& walk, const EntryToOpen& how, DWORD access, bool ho
   return false;
 }
 
-LARGE_INTEGER TimeField(const FILETIME* time) {
-  LARGE_INTEGER value;
-  value.QuadPart = 0;  // 0 leaves the time as it is
-  if (time) {
-    value.LowPart = time->dwLowDateTime;
-    value.HighPart = static_cast<LONG>(time->dwHighDateTime);
-    // The earliest instant, 1601-01-01 00:00:00 UTC, is the value that means "leave it": the
-    // nearest one the platform can hold, a tenth of a microsecond later, is written instead.
-    if (value.QuadPart == 0) value.QuadPart = 1;
-  }
-  return value;
-}
-
-// The one write: the times and the new attributes together, decided from the attributes the
-// entry holds now, through its handle; its outcome counted (and told where it failed).
-void ChangeThroughHandle(Walk* walk, HANDLE handle, DWORD current) {
-  const JobSettings& settings = *walk->settings;
-  ApplyPlan plan = PlanApply(current, WritesTimes(walk->times), settings.orMask, settings.andMask);
-  if (!plan.write) {
-    CountOutcome(walk->report, OUTCOME_ALREADY_AS_ASKED);
-    return;
-  }
-  FILE_BASIC_INFO basic;
-  std::memset(&basic, 0, sizeof basic);
-  basic.CreationTime = TimeField(walk->times.creation);
-  basic.LastAccessTime = TimeField(walk->times.lastAccess);
-  basic.LastWriteTime = TimeField(walk->times.lastWrite);
-  basic.FileAttributes = plan.writtenAttributes;
-  if (walk->calls->setInformation(handle, FileBasicInfo, &basic, sizeof basic)) {
-    CountOutcome(walk->report, OUTCOME_CHANGED);
-    return;
-  }
-  DWORD error = 0;
-  NotChangedReason reason = FailedCall(&error, REASON_NOT_WRITTEN);
-  NotChangedAtPath(walk, reason, error);
-}
 
 bool PushLevel(Walk* walk, HANDLE folder) {
   if (walk->depth == walk->capacity) {
@@ -238,7 +253,7 @@ bool ChangeAndEnter(Walk* walk, const EntryToOpen& how, bool write, bool enter) 
   OpenedEntry opened;
   if (OpenChecked(*walk, how, read | writing | listing, enter, &opened)) {
     if (write)
-      ChangeThroughHandle(walk, opened.handle, opened.identity.attributes);
+      ChangeThroughHandle(walk, opened.handle, opened.basic);
     else
       CountOutcome(walk->report, OUTCOME_ALREADY_AS_ASKED);
     if (enter) return Enter(walk, opened.handle);
@@ -252,7 +267,7 @@ bool ChangeAndEnter(Walk* walk, const EntryToOpen& how, bool write, bool enter) 
   OpenedEntry written, listed;
   bool changed = OpenChecked(*walk, how, read | writing, false, &written);
   if (changed) {
-    ChangeThroughHandle(walk, written.handle, written.identity.attributes);
+    ChangeThroughHandle(walk, written.handle, written.basic);
     walk->calls->closeHandle(written.handle);
   }
   if (OpenChecked(*walk, how, read | listing, true, &listed)) {
@@ -376,6 +391,10 @@ bool StartWalk(Walk* walk, const JobSettings* settings, JobReport* report,
   if (times.creation) walk->times.creation = &walk->times.creationValue;
   if (times.lastAccess) walk->times.lastAccess = &walk->times.lastAccessValue;
   if (times.lastWrite) walk->times.lastWrite = &walk->times.lastWriteValue;
+  walk->rules = times.fromEntry;
+  SetDateRule(&walk->rules.slots[SLOT_CREATION], times.creation);
+  SetDateRule(&walk->rules.slots[SLOT_LAST_WRITE], times.lastWrite);
+  SetDateRule(&walk->rules.slots[SLOT_LAST_ACCESS], times.lastAccess);
   walk->jobWrites = WritesTimes(times) || settings->orMask != 0 || settings->andMask != 0xFFFFFFFFu;
   walk->path.units = static_cast<WCHAR*>(AllocateZeroed(LONG_PATH_UNITS, sizeof(WCHAR)));
   if (walk->path.units == nullptr) {
@@ -394,13 +413,14 @@ void EndWalk(Walk* walk) {
 }  // namespace
 
 void PlanAppliedTimes(const JobSettings& settings, AppliedTimes* times) {
-  times->creation = PlanOne(settings.creation, &times->creationValue);
-  times->lastAccess = PlanOne(settings.lastAccess, &times->lastAccessValue);
-  times->lastWrite = PlanOne(settings.lastWrite, &times->lastWriteValue);
+  TimeRule* own = times->fromEntry.slots;
+  times->creation = PlanOne(settings.creation, &times->creationValue, &own[SLOT_CREATION]);
+  times->lastAccess = PlanOne(settings.lastAccess, &times->lastAccessValue, &own[SLOT_LAST_ACCESS]);
+  times->lastWrite = PlanOne(settings.lastWrite, &times->lastWriteValue, &own[SLOT_LAST_WRITE]);
 }
 
 bool WritesTimes(const AppliedTimes& times) {
-  return times.creation || times.lastAccess || times.lastWrite;
+  return times.creation || times.lastAccess || times.lastWrite || AnyTimeRule(times.fromEntry);
 }
 
 void RunJob(const JobSettings* settings) {

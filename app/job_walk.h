@@ -13,16 +13,22 @@
 
 #include "app/file_calls.h"
 #include "app/job_settings.h"
+#include "app/time_values.h"
 
-// The UTC times the job writes to every entry; null where a timestamp is off.
+// The UTC times the job writes to every entry; null where a timestamp is off or is worked out
+// per entry.
 struct AppliedTimes {
   FILETIME creationValue, lastAccessValue, lastWriteValue;
   const FILETIME* creation;
   const FILETIME* lastAccess;
   const FILETIME* lastWrite;
+  // The times each entry takes from its own, as they were before the job wrote to it: copied
+  // from another slot or shifted. Off where the pointers above say.
+  TimeRules fromEntry;
 };
 
-// Converts the enabled local times to UTC with the rules in force on each date.
+// Converts the enabled local times to UTC with the rules in force on each date, and passes own
+// times and shifts on as rules.
 void PlanAppliedTimes(const JobSettings& settings, AppliedTimes* times);
 bool WritesTimes(const AppliedTimes& times);
 

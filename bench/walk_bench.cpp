@@ -3,6 +3,8 @@
 //   - attributes only (hidden set and cleared on alternate passes), times only (last write,
 //     attributes kept), both together, and a job that finds nothing to change (system cleared
 //     where no entry has it);
+//   - a shift job (each entry's last write moved an hour forward and back on alternate passes)
+//     against the times-only job, which writes one date;
 //   - each against the former walk: a search by path (FindFirstFileW, a name at a time) and,
 //     per entry, the calls it made: SetFileAttributesA for attributes; CreateFileA for attribute
 //     writing, SetFileTime and CloseHandle for times; both for both; nothing when nothing changes;
@@ -169,15 +171,16 @@ double Fastest(const std::vector<double>& values) {
 
 enum Pass {
   ATTRIBUTE_JOB, ATTRIBUTE_FORMER, ATTRIB, TIME_JOB, TIME_FORMER, BOTH_JOB, BOTH_FORMER,
-  NOTHING_JOB, NOTHING_FORMER, PASSES
+  NOTHING_JOB, NOTHING_FORMER, SHIFT_JOB, PASSES
 };
 const char* const kPassNames[PASSES] = {"attributes job", "attributes former", "attrib /s",
                                         "times job",      "times former",      "both job",
-                                        "both former",    "nothing job",       "nothing former"};
+                                        "both former",    "nothing job",       "nothing former",
+                                        "shift job"};
 
 // Passes that are compared run side by side and take turns at going first.
 const std::vector<std::vector<int>> kGroups = {{ATTRIBUTE_JOB, ATTRIBUTE_FORMER, ATTRIB},
-                                               {TIME_JOB, TIME_FORMER},
+                                               {TIME_JOB, TIME_FORMER, SHIFT_JOB},
                                                {BOTH_JOB, BOTH_FORMER},
                                                {NOTHING_JOB, NOTHING_FORMER}};
 
@@ -191,6 +194,7 @@ const Ratio kRatios[] = {
     {"times: job / former walk", TIME_JOB, TIME_FORMER},
     {"both: job / former walk", BOTH_JOB, BOTH_FORMER},
     {"nothing to change: job / former walk", NOTHING_JOB, NOTHING_FORMER},
+    {"times: shift job / date job", SHIFT_JOB, TIME_JOB},
 };
 
 struct Settings {
@@ -221,6 +225,8 @@ int Time(const std::string& root, int runs) {
   // Start from a known state: nothing hidden.
   FormerWalk(root, FormerWork{nullptr, 0, ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN)});
   bool hidden = false;
+  bool shiftedForward = false;
+  const int64_t hour = 3600 * kTicksPerSecond;
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   std::vector<double> times[PASSES];
@@ -241,13 +247,20 @@ int Time(const std::string& root, int runs) {
         settings.record.orMask = orMask;
         settings.record.andMask = andMask;
         settings.record.lastWrite = TimestampEntry{writesTime, ToFileTimeValue(local)};
+        if (pass == SHIFT_JOB) {
+          settings.record.lastWrite.enabled = true;
+          settings.record.lastWrite.kind = TIME_KIND_SHIFT;
+          settings.record.lastWrite.shift = shiftedForward ? -hour : hour;
+          shiftedForward = !shiftedForward;
+        }
         FormerWork former = {writesTime ? &utc : nullptr, orMask, andMask};
         QueryPerformanceCounter(&start);
         switch (pass) {
           case ATTRIBUTE_JOB:
           case TIME_JOB:
           case BOTH_JOB:
-          case NOTHING_JOB: RunJob(&settings.record); break;
+          case NOTHING_JOB:
+          case SHIFT_JOB: RunJob(&settings.record); break;
           case ATTRIB: Attrib(root, !hidden); break;
           default: FormerWalk(root, former); break;
         }

@@ -32,6 +32,20 @@
 #define IDC_LASTWRITE_FROM_LASTWRITE 1037
 #define IDC_LASTACCESS_FROM_LASTWRITE 1038
 #define IDC_COPY_LAST 1038
+// Each row's kind (a date, another of each entry's times, a shift), its shift fields (signed
+// days, time) and the label naming the time an own-time row takes.
+#define IDC_CREATION_KIND 1013
+#define IDC_LASTWRITE_KIND 1014
+#define IDC_LASTACCESS_KIND 1015
+#define IDC_CREATION_SHIFT_DAYS 1041
+#define IDC_CREATION_SHIFT_TIME 1042
+#define IDC_LASTWRITE_SHIFT_DAYS 1043
+#define IDC_LASTWRITE_SHIFT_TIME 1044
+#define IDC_LASTACCESS_SHIFT_DAYS 1045
+#define IDC_LASTACCESS_SHIFT_TIME 1046
+#define IDC_CREATION_OWN 1047
+#define IDC_LASTWRITE_OWN 1048
+#define IDC_LASTACCESS_OWN 1049
 
 #define IDC_RECURSE 1040
 #define IDC_FILTER_LABEL 1050

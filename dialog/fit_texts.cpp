@@ -55,6 +55,25 @@ int WidestShapeWidth(HWND control, const char* shape) {
   return widest;
 }
 
+// The room a drop-down list's items need around them in its selection area: the focus frame
+// and a little space on either side.
+const int kListItemMargin = 4;
+
+// The widest of a drop-down list's items in its font; 0 when it has none yet.
+int WidestListItem(HWND control) {
+  int widest = 0;
+  int count = static_cast<int>(SendMessageA(control, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    char text[256];
+    LRESULT length = SendMessageA(control, CB_GETLBTEXTLEN, i, 0);
+    if (length < 0 || length >= static_cast<LRESULT>(sizeof text)) continue;
+    if (SendMessageA(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text)) < 0) continue;
+    int itemWidth = TextWidth(control, text, false);
+    if (itemWidth > widest) widest = itemWidth;
+  }
+  return widest;
+}
+
 bool IsTextStatic(LONG_PTR style) {
   LONG_PTR type = style & SS_TYPEMASK;
   return type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT || type == SS_SIMPLE ||
@@ -82,6 +101,13 @@ int NeededWidth(HWND control, const FitRule* rule, bool* frame) {
                  GetClientWidth(control);
     FreeWindowTextCopy(text);
     return needed;
+  }
+  if (IsClass(control, "ComboBox")) {
+    COMBOBOXINFO info = {};
+    info.cbSize = sizeof info;
+    int widest = WidestListItem(control);
+    if (widest == 0 || !GetComboBoxInfo(control, &info)) return 0;
+    return widest + kListItemMargin + width - (info.rcItem.right - info.rcItem.left);
   }
   if (IsClass(control, "Edit") && rule && rule->shape) {
     RECT format = {0, 0, 0, 0};

@@ -14,6 +14,7 @@
 #include "dialog/file_list.h"
 #include "dialog/fit_texts.h"
 #include "dialog/resource_ids.h"
+#include "dialog/row_kinds.h"
 #include "dialog/timestamp_rows.h"
 #include "shell/program_icon.h"
 #include "text/paths.h"
@@ -49,6 +50,14 @@ struct DialogTool {
   const char* text;
 };
 
+const char kRowKindHelp[] =
+    "日時の決め方を選択してください\r\n"
+    "　日時指定 => 入力した日時\r\n"
+    "　←作成日時など => 各ﾌｧｲﾙのその日時\r\n"
+    "　ずらす => 各ﾌｧｲﾙのこの日時を前後にずらす";
+const char kShiftDaysHelp[] = "ずらす日数\r\n　+ => 後へ\r\n　- => 前へ";
+const char kShiftTimeHelp[] = "ずらす時間 (時:分:秒)";
+
 const DialogTool kDialogTools[] = {
     {IDC_CREATION_ON, "作成日時を変更する"},
     {IDC_LASTWRITE_ON, "更新日時を変更する"},
@@ -62,6 +71,15 @@ const DialogTool kDialogTools[] = {
     {IDC_CREATION_FROM_LASTWRITE, "更新日時に合わせる"},
     {IDC_LASTWRITE_FROM_LASTWRITE, "更新日時に合わせる"},
     {IDC_LASTACCESS_FROM_LASTWRITE, "更新日時に合わせる"},
+    {IDC_CREATION_KIND, kRowKindHelp},
+    {IDC_LASTWRITE_KIND, kRowKindHelp},
+    {IDC_LASTACCESS_KIND, kRowKindHelp},
+    {IDC_CREATION_SHIFT_DAYS, kShiftDaysHelp},
+    {IDC_LASTWRITE_SHIFT_DAYS, kShiftDaysHelp},
+    {IDC_LASTACCESS_SHIFT_DAYS, kShiftDaysHelp},
+    {IDC_CREATION_SHIFT_TIME, kShiftTimeHelp},
+    {IDC_LASTWRITE_SHIFT_TIME, kShiftTimeHelp},
+    {IDC_LASTACCESS_SHIFT_TIME, kShiftTimeHelp},
     {IDC_FILTER_KIND, "フィルタの種類を選択してください"},
     {IDC_FILTER_PATTERN,
      "変更の対象とするファイルの名前\r\n"
@@ -106,11 +124,20 @@ const int kTimestampCheckBoxes[] = {IDC_CREATION_ON, IDC_LASTWRITE_ON, IDC_LASTA
 // made wide enough for any date and time, each column of the timestamp rows as one; the buttons
 // at the right edge move with it and the fields there reach it again.
 enum FitColumn { FIT_SWITCHES = 1, FIT_DATES, FIT_TIMES, FIT_FROM_NOW, FIT_FROM_CREATION,
-                 FIT_FROM_LASTWRITE };
+                 FIT_FROM_LASTWRITE, FIT_KINDS };
 const FitRule kFitRules[] = {
     {IDC_CREATION_ON, nullptr, FIT_SWITCHES, FIT_ANCHOR_NONE},
     {IDC_LASTWRITE_ON, nullptr, FIT_SWITCHES, FIT_ANCHOR_NONE},
     {IDC_LASTACCESS_ON, nullptr, FIT_SWITCHES, FIT_ANCHOR_NONE},
+    {IDC_CREATION_KIND, nullptr, FIT_KINDS, FIT_ANCHOR_NONE},
+    {IDC_LASTWRITE_KIND, nullptr, FIT_KINDS, FIT_ANCHOR_NONE},
+    {IDC_LASTACCESS_KIND, nullptr, FIT_KINDS, FIT_ANCHOR_NONE},
+    {IDC_CREATION_SHIFT_DAYS, kShiftDaysShape, FIT_DATES, FIT_ANCHOR_NONE},
+    {IDC_LASTWRITE_SHIFT_DAYS, kShiftDaysShape, FIT_DATES, FIT_ANCHOR_NONE},
+    {IDC_LASTACCESS_SHIFT_DAYS, kShiftDaysShape, FIT_DATES, FIT_ANCHOR_NONE},
+    {IDC_CREATION_SHIFT_TIME, kTimeTextShape, FIT_TIMES, FIT_ANCHOR_NONE},
+    {IDC_LASTWRITE_SHIFT_TIME, kTimeTextShape, FIT_TIMES, FIT_ANCHOR_NONE},
+    {IDC_LASTACCESS_SHIFT_TIME, kTimeTextShape, FIT_TIMES, FIT_ANCHOR_NONE},
     {IDC_NOW_DATE, kDateTextShape, FIT_DATES, FIT_ANCHOR_NONE},
     {IDC_CREATION_DATE, kDateTextShape, FIT_DATES, FIT_ANCHOR_NONE},
     {IDC_LASTWRITE_DATE, kDateTextShape, FIT_DATES, FIT_ANCHOR_NONE},
@@ -213,6 +240,7 @@ INT_PTR OnInitDialog(HWND dialog, JobSettings* record) {
   SetPropA(dialog, PROP_DIALOGPARAM, record);
   SetWindowIcon(dialog, ICON_BIG, ProgramShellIcon(SHGFI_LARGEICON));
   SetWindowIcon(dialog, ICON_SMALL, ProgramShellIcon(SHGFI_SMALLICON));
+  FillRowKinds(dialog);  // their texts take part in the fitting
   // Fitted first, so that the dialog is placed and its size recorded as it will stay.
   FitDialogToTexts(dialog, kFitRules, sizeof kFitRules / sizeof kFitRules[0]);
   PlaceWindowAtCursor(dialog);

@@ -16,6 +16,7 @@
 #include "dialog/dialog_ids.h"
 #include "dialog/file_list.h"
 #include "dialog/resource_ids.h"
+#include "dialog/row_kinds.h"
 #include "dialog/timestamp_rows.h"
 #include "shell/program_shortcut.h"
 #include "text/bounded.h"
@@ -24,30 +25,6 @@ namespace {
 
 // What the system-menu commands hand folders and addresses to.
 ShellOpener gOpener = OpenInShell;
-
-struct CopyButton {
-  int buttonId;
-  int toDate, toTime;
-  int fromDate, fromTime;
-};
-const CopyButton kCopyButtons[] = {
-    {IDC_CREATION_FROM_NOW, IDC_CREATION_DATE, IDC_CREATION_TIME, IDC_NOW_DATE, IDC_NOW_TIME},
-    {IDC_LASTWRITE_FROM_NOW, IDC_LASTWRITE_DATE, IDC_LASTWRITE_TIME, IDC_NOW_DATE, IDC_NOW_TIME},
-    {IDC_LASTACCESS_FROM_NOW, IDC_LASTACCESS_DATE, IDC_LASTACCESS_TIME, IDC_NOW_DATE,
-     IDC_NOW_TIME},
-    {IDC_CREATION_FROM_CREATION, IDC_CREATION_DATE, IDC_CREATION_TIME, IDC_CREATION_DATE,
-     IDC_CREATION_TIME},
-    {IDC_LASTWRITE_FROM_CREATION, IDC_LASTWRITE_DATE, IDC_LASTWRITE_TIME, IDC_CREATION_DATE,
-     IDC_CREATION_TIME},
-    {IDC_LASTACCESS_FROM_CREATION, IDC_LASTACCESS_DATE, IDC_LASTACCESS_TIME, IDC_CREATION_DATE,
-     IDC_CREATION_TIME},
-    {IDC_CREATION_FROM_LASTWRITE, IDC_CREATION_DATE, IDC_CREATION_TIME, IDC_LASTWRITE_DATE,
-     IDC_LASTWRITE_TIME},
-    {IDC_LASTWRITE_FROM_LASTWRITE, IDC_LASTWRITE_DATE, IDC_LASTWRITE_TIME, IDC_LASTWRITE_DATE,
-     IDC_LASTWRITE_TIME},
-    {IDC_LASTACCESS_FROM_LASTWRITE, IDC_LASTACCESS_DATE, IDC_LASTACCESS_TIME, IDC_LASTWRITE_DATE,
-     IDC_LASTWRITE_TIME},
-};
 
 // One command of a check box's menu: the box it sets and the state it sets it to. For the rows'
 // switches the state is checked (row on) or unchecked (row off).
@@ -111,9 +88,7 @@ void CopyTimestampRow(HWND dialog, int toDate, int toTime, int fromDate, int fro
 void UpdateRowEditability(HWND dialog) {
   for (int index : kEditabilityOrder) {
     const TimestampRow& row = kTimestampRows[index];
-    BOOL readOnly = IsDlgButtonChecked(dialog, row.checkBoxId) != BST_CHECKED;
-    SendDlgItemMessageA(dialog, row.dateId, EM_SETREADONLY, readOnly, 0);
-    SendDlgItemMessageA(dialog, row.timeId, EM_SETREADONLY, readOnly, 0);
+    SetRowFieldsReadOnly(dialog, row, IsDlgButtonChecked(dialog, row.checkBoxId) != BST_CHECKED);
   }
 }
 
@@ -148,6 +123,12 @@ INT_PTR OnCancel(HWND dialog, int, int) {
 
 INT_PTR OnRowSwitch(HWND dialog, int, int) {
   UpdateRowEditability(dialog);
+  return TRUE;
+}
+
+INT_PTR OnRowKind(HWND dialog, int, int notification) {
+  if (notification != CBN_SELCHANGE) return FALSE;
+  ShowRowKinds(dialog);
   return TRUE;
 }
 
@@ -230,6 +211,7 @@ const CommandRow kCommands[] = {
     {IDCANCEL, IDCANCEL, OnCancel},
     {IDC_ARCHIVE, IDC_READONLY, OnAttributeBox},
     {IDC_CREATION_ON, IDC_LASTACCESS_ON, OnRowSwitch},
+    {IDC_CREATION_KIND, IDC_LASTACCESS_KIND, OnRowKind},
     {IDC_COPY_FIRST, IDC_COPY_LAST, OnCopyButton},
     {IDC_FILTER_KIND, IDC_FILTER_KIND, OnFilterKind},
     {IDC_FILTER_PATTERN, IDC_FILTER_PATTERN, OnFilterPattern},

@@ -5,20 +5,27 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "app/local_time.h"
 #include "controls/window_helpers.h"
 #include "dialog/date_text.h"
 #include "dialog/dialog_ids.h"
+#include "dialog/row_kinds.h"
 #include "text/allocation.h"
 #include "text/bounded.h"
+#include "text/chars.h"
 
 const TimestampRow kTimestampRows[3] = {
-    {"作成日時", IDC_CREATION_ON, IDC_CREATION_DATE, IDC_CREATION_TIME, &JobSettings::creation},
+    {"作成日時", IDC_CREATION_ON, IDC_CREATION_DATE, IDC_CREATION_TIME, &JobSettings::creation,
+     SLOT_CREATION, IDC_CREATION_KIND, IDC_CREATION_SHIFT_DAYS, IDC_CREATION_SHIFT_TIME,
+     IDC_CREATION_OWN},
     {"更新日時", IDC_LASTWRITE_ON, IDC_LASTWRITE_DATE, IDC_LASTWRITE_TIME,
-     &JobSettings::lastWrite},
+     &JobSettings::lastWrite, SLOT_LAST_WRITE, IDC_LASTWRITE_KIND, IDC_LASTWRITE_SHIFT_DAYS,
+     IDC_LASTWRITE_SHIFT_TIME, IDC_LASTWRITE_OWN},
     {"ｱｸｾｽ日時", IDC_LASTACCESS_ON, IDC_LASTACCESS_DATE, IDC_LASTACCESS_TIME,
-     &JobSettings::lastAccess},
+     &JobSettings::lastAccess, SLOT_LAST_ACCESS, IDC_LASTACCESS_KIND, IDC_LASTACCESS_SHIFT_DAYS,
+     IDC_LASTACCESS_SHIFT_TIME, IDC_LASTACCESS_OWN},
 };
 
 const char PROP_TIMESOURCES[] = "PROP_TIMESOURCES";
@@ -75,6 +82,32 @@ void MakeTimeSources(HWND dialog) {
   if (GetPropA(dialog, PROP_TIMESOURCES)) return;
   void* sources = AllocateZeroed(1, sizeof(TimeSources));
   if (sources && !SetPropA(dialog, PROP_TIMESOURCES, sources)) std::free(sources);
+}
+
+// The days field and the time field joined as the command line writes a shift; the days' unit
+// may be there or not, a days field without a sign counts forward, one without a number is no
+// day.
+bool ReadShiftFields(HWND dialog, const TimestampRow& row, int64_t* ticks) {
+  char days[kFieldTextSize] = "", clock[kFieldTextSize] = "", text[2 * kFieldTextSize + 2];
+  GetDlgItemTextA(dialog, row.shiftDaysId, days, sizeof days);
+  GetDlgItemTextA(dialog, row.shiftTimeId, clock, sizeof clock);
+  size_t length = std::strlen(days), unit = std::strlen(kShiftDaysUnit);
+  if (length >= unit && std::strcmp(days + length - unit, kShiftDaysUnit) == 0 &&
+      ByteKindAt(days, static_cast<int>(length - unit)) != BYTE_TRAIL)
+    days[length - unit] = 0;
+  bool signed_ = days[0] == '+' || days[0] == '-';
+  const char* number = signed_ ? days + 1 : days;
+  FormatBounded(text, sizeof text, "%c%s.%s", signed_ ? days[0] : '+', *number ? number : "0",
+                clock);
+  return ParseShiftText(text, ticks);
+}
+
+void ReportRowError(HWND dialog, const char* label, const char* form) {
+  char caption[35];
+  char text[256];
+  FormatBounded(caption, sizeof caption, "項目 [%s] の読み込みエラー", label);
+  FormatBounded(text, sizeof text, "項目 [%s] を読み込むことができませんでした。\n%s", label, form);
+  ShowMessageBox(dialog, caption, text, MB_OK);
 }
 
 ULONGLONG TicksOf(const FILETIME& value) {
@@ -145,9 +178,13 @@ bool SetTimestampRowEnabled(HWND dialog, int checkBoxId, bool on) {
   const TimestampRow* row = RowOfCheckBox(checkBoxId);
   if (row == nullptr) return false;
   CheckDlgButton(dialog, row->checkBoxId, on ? BST_CHECKED : BST_UNCHECKED);
-  SendDlgItemMessageA(dialog, row->dateId, EM_SETREADONLY, !on, 0);
-  SendDlgItemMessageA(dialog, row->timeId, EM_SETREADONLY, !on, 0);
+  SetRowFieldsReadOnly(dialog, *row, !on);
   return true;
+}
+
+void SetRowFieldsReadOnly(HWND dialog, const TimestampRow& row, bool readOnly) {
+  for (int id : {row.dateId, row.timeId, row.shiftDaysId, row.shiftTimeId})
+    SendDlgItemMessageA(dialog, id, EM_SETREADONLY, readOnly, 0);
 }
 
 void LoadTimestampRows(HWND dialog, const JobSettings* record) {
@@ -158,7 +195,9 @@ void LoadTimestampRows(HWND dialog, const JobSettings* record) {
     SetTimestampRowEnabled(dialog, row.checkBoxId, entry.enabled);
     ShowFileTime(dialog, row.dateId, row.timeId, ToFileTime(entry.time));
     NoteSource(dialog, row.dateId, entry.exact, ToFileTime(entry.utc), ToFileTime(entry.time));
+    LoadRowKind(dialog, row, entry);
   }
+  ShowRowKinds(dialog);
 }
 
 bool CollectTimestampRows(HWND dialog, JobSettings* record) {
@@ -166,6 +205,22 @@ bool CollectTimestampRows(HWND dialog, JobSettings* record) {
     TimestampEntry& entry = record->*row.entry;
     entry.enabled = IsDlgButtonChecked(dialog, row.checkBoxId) == BST_CHECKED;
     if (!entry.enabled) continue;
+    RowChoice choice = ChosenRowKind(dialog, row);
+    if (choice.kind == TIME_KIND_OWN) {
+      entry.kind = TIME_KIND_OWN;
+      entry.source = choice.source;
+      continue;
+    }
+    if (choice.kind == TIME_KIND_SHIFT) {
+      if (!ReadShiftFields(dialog, row, &entry.shift)) {
+        // The text stays for the user to mend: a zero shift put in its place would read.
+        ReportShiftError(dialog, row.label);
+        FocusDialogItem(dialog, row.shiftDaysId);
+        return false;
+      }
+      entry.kind = TIME_KIND_SHIFT;
+      continue;
+    }
     SYSTEMTIME parts;
     FILETIME time;
     if (ParseDateTimeFields(dialog, row.dateId, row.timeId, &parts) &&
@@ -193,14 +248,13 @@ bool CollectTimestampRows(HWND dialog, JobSettings* record) {
 }
 
 void ReportDateTimeError(HWND dialog, const char* label) {
-  char caption[35];
-  char text[107];
-  FormatBounded(caption, sizeof caption, "項目 [%s] の読み込みエラー", label);
-  FormatBounded(text, sizeof text,
-                "項目 [%s] を読み込むことができませんでした。\n"
-                "日時は \"yyyy-mm-dd HH:MM:SS\" 形式で指定してください。",
-                label);
-  ShowMessageBox(dialog, caption, text, MB_OK);
+  ReportRowError(dialog, label, "日時は \"yyyy-mm-dd HH:MM:SS\" 形式で指定してください。");
+}
+
+void ReportShiftError(HWND dialog, const char* label) {
+  ReportRowError(dialog, label,
+                 "ずらす時間は、日数を \"+1\" や \"-0\" のように符号を付けて、"
+                 "時間を \"HH:MM:SS\" 形式で指定してください。");
 }
 
 int ShowMessageBox(HWND owner, const char* caption, const char* text, UINT type) {

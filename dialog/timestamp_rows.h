@@ -7,11 +7,16 @@
 #include "app/job_settings.h"
 
 struct TimestampRow {
-  const char* label;  // names the row in the error message
+  const char* label;  // names the row in the error message, and the time an own-time row takes
   int checkBoxId;
   int dateId;
   int timeId;
   TimestampEntry JobSettings::*entry;
+  TimeSlot slot;
+  int kindId;  // a date, another of each entry's times, or a shift (row_kinds.h)
+  int shiftDaysId;
+  int shiftTimeId;
+  int ownLabelId;
 };
 
 extern const TimestampRow kTimestampRows[3];
@@ -30,11 +35,14 @@ void ShowFileTime(HWND dialog, int dateId, int timeId, const FILETIME& time);
 void ShowNowTime(HWND dialog, int dateId, int timeId);
 bool ParseDateTimeFields(HWND dialog, int dateId, int timeId, SYSTEMTIME* time);
 bool SetTimestampRowEnabled(HWND dialog, int checkBoxId, bool on);
+// Every field of the row, of every kind, read-only or not.
+void SetRowFieldsReadOnly(HWND dialog, const TimestampRow& row, bool readOnly);
 void LoadTimestampRows(HWND dialog, const JobSettings* record);
 // Into a zero-filled record; false, with the message shown and the offending row reset and
 // focused, when an enabled row cannot be read.
 bool CollectTimestampRows(HWND dialog, JobSettings* record);
 void ReportDateTimeError(HWND dialog, const char* label);
+void ReportShiftError(HWND dialog, const char* label);
 // The copy buttons: the instant behind one date field goes with its text to another.
 void CopyTimeSource(HWND dialog, int toDateId, int fromDateId);
 void ReleaseTimeSources(HWND dialog);

@@ -328,6 +328,66 @@ TEST(BuildJobSettings, EachUnreadableArgumentHasItsTraceLines) {
   EXPECT_EQ(2, built.unreadable);
 }
 
+// Own times and shifts reach the job as rules for each entry, in their own slots; the later
+// option of a time replaces the earlier one; a malformed one refuses the command line as an
+// unreadable date does, with its two trace lines. The record keeps the first target's own time
+// for the dialog's date fields to show.
+TEST(BuildJobSettings, OwnTimesAndShiftsBecomeRulesForEachEntry) {
+  const long long hour = 36000000000LL;
+  const TimeRule off = {false, TIME_KIND_DATE, SLOT_CREATION, 0};
+  const TimeRule date = {true, TIME_KIND_DATE, SLOT_CREATION, 0};  // a fixed time instead
+  const struct {
+    std::vector<std::string> options;
+    TimeRule rules[TIME_SLOTS];  // creation, last write, last access
+    size_t traceLines;
+  } cases[] = {
+      {{"/write:+9:00:00"}, {off, {true, TIME_KIND_SHIFT, SLOT_CREATION, 9 * hour}, off}, 0},
+      {{"/create:-1.00:00:00"}, {{true, TIME_KIND_SHIFT, SLOT_CREATION, -24 * hour}, off, off}, 0},
+      {{"/write:access", "/ACCESS:Write"},
+       {off, {true, TIME_KIND_OWN, SLOT_LAST_ACCESS, 0}, {true, TIME_KIND_OWN, SLOT_LAST_WRITE, 0}},
+       0},
+      {{"/create:write"}, {{true, TIME_KIND_OWN, SLOT_LAST_WRITE, 0}, off, off}, 0},
+      {{"/write:+9:00:00", "/write:2006-01-03 12:00:00"}, {off, date, off}, 0},
+      {{"/write:2006-01-03 12:00:00", "/write:create"},
+       {off, {true, TIME_KIND_OWN, SLOT_CREATION, 0}, off}, 0},
+      {{"/access:create", "/access:+9:0:00"}, {off, off, off}, 2},
+      {{"/create:modified", "/write:+24:00:00", "/access:-1.2:00"}, {off, off, off}, 6},
+  };
+  TempFolder folder;
+  std::string file = folder.MakeFile("a.txt");
+  const FILETIME write = UtcTime(2005, 6, 15, 10, 0, 0);  // Wine reads creation back as it
+  ASSERT_TRUE(WriteTimes(file, nullptr, nullptr, &write));
+  FILETIME creation, ignored;
+  ASSERT_TRUE(ReadTimes(file, &creation, &ignored, &ignored));
+  for (const auto& c : cases) {
+    std::vector<std::string> arguments = c.options;
+    arguments.push_back(file);
+    TraceLines trace;
+    Built built(arguments);
+    const std::string what = c.options.back();
+    EXPECT_EQ(c.traceLines, trace.lines.size()) << what;
+    if (c.traceLines > 0) {
+      EXPECT_EQ(BUILD_UNREADABLE, built.result) << what;
+      continue;
+    }
+    EXPECT_EQ(Ticks(creation), UtcTicks(built.record.creation)) << what;  // no date given it
+    AppliedTimes times;
+    PlanAppliedTimes(built.record, &times);
+    const FILETIME* fixed[TIME_SLOTS] = {times.creation, times.lastWrite, times.lastAccess};
+    for (int slot = 0; slot < TIME_SLOTS; ++slot) {
+      const TimeRule& expected = c.rules[slot];
+      const TimeRule& rule = times.fromEntry.slots[slot];
+      bool isDate = expected.on && expected.kind == TIME_KIND_DATE;
+      EXPECT_EQ(isDate, fixed[slot] != nullptr) << what << ", slot " << slot;
+      EXPECT_EQ(expected.on && !isDate, rule.on) << what << ", slot " << slot;
+      if (!rule.on) continue;
+      EXPECT_EQ(expected.kind, rule.kind) << what << ", slot " << slot;
+      EXPECT_EQ(expected.source, rule.source) << what << ", slot " << slot;
+      EXPECT_EQ(expected.ticks, rule.ticks) << what << ", slot " << slot;
+    }
+  }
+}
+
 TEST(BuildJobSettings, DateTextIsLocalTimeOfItsOwnDate) {
   // Europe/Berlin: two hours ahead of UTC in summer, one in winter, whatever the date today.
   if (!ZoneIsCentralEurope()) GTEST_SKIP() << kNeedsCentralEurope;

@@ -10,6 +10,7 @@
 
 #include "controls/window_helpers.h"
 #include "dialog/date_text.h"
+#include "dialog/row_kinds.h"
 #include "support/layout_checks.h"
 #include "tests/dialog/dialog_test_support.h"
 
@@ -29,8 +30,13 @@ class FitTextsTest : public DialogFixture {
   RECT Now(int id) const { return layout::ClientRectIn(dialog_, Item(id)); }
 };
 
-const int kDates[] = {IDC_NOW_DATE, IDC_CREATION_DATE, IDC_LASTWRITE_DATE, IDC_LASTACCESS_DATE};
-const int kTimes[] = {IDC_NOW_TIME, IDC_CREATION_TIME, IDC_LASTWRITE_TIME, IDC_LASTACCESS_TIME};
+const int kDates[] = {IDC_NOW_DATE, IDC_CREATION_DATE, IDC_LASTWRITE_DATE, IDC_LASTACCESS_DATE,
+                      IDC_CREATION_SHIFT_DAYS, IDC_LASTWRITE_SHIFT_DAYS,
+                      IDC_LASTACCESS_SHIFT_DAYS};
+const int kTimes[] = {IDC_NOW_TIME, IDC_CREATION_TIME, IDC_LASTWRITE_TIME, IDC_LASTACCESS_TIME,
+                      IDC_CREATION_SHIFT_TIME, IDC_LASTWRITE_SHIFT_TIME,
+                      IDC_LASTACCESS_SHIFT_TIME};
+const int kKinds[] = {IDC_CREATION_KIND, IDC_LASTWRITE_KIND, IDC_LASTACCESS_KIND};
 
 TEST_F(FitTextsTest, MainDialogGrowsToItsTexts) {
   Open();
@@ -38,36 +44,56 @@ TEST_F(FitTextsTest, MainDialogGrowsToItsTexts) {
   std::vector<layout::Shape> shapes;
   for (int id : kDates) shapes.push_back({id, kDateTextShape});
   for (int id : kTimes) shapes.push_back({id, kTimeTextShape});
-  layout::ExpectTextsFit(dialog_, shapes);
-  layout::ExpectNothingOverlaps(dialog_);
+  for (int id : {IDC_CREATION_SHIFT_DAYS, IDC_LASTWRITE_SHIFT_DAYS, IDC_LASTACCESS_SHIFT_DAYS})
+    shapes.push_back({id, kShiftDaysShape});
+  // Each row of each kind: the fields of one kind share a place, so only those shown count. A
+  // list's last item is the shift, the one before it an own time, the first the date.
+  for (int fromEnd : {0, 1, -1}) {
+    for (int id : kKinds) {
+      LRESULT count = SendMessageA(Item(id), CB_GETCOUNT, 0, 0);
+      SendMessageA(Item(id), CB_SETCURSEL, fromEnd < 0 ? 0 : count - 1 - fromEnd, 0);
+      SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(Item(id)));
+    }
+    SCOPED_TRACE(fromEnd == 0 ? "shifts" : fromEnd == 1 ? "own times" : "dates");
+    layout::ExpectTextsFit(dialog_, shapes);
+    layout::ExpectNothingOverlaps(dialog_);
+  }
 
   for (int id : kDates) EXPECT_EQ(Now(IDC_NOW_DATE).left, Now(id).left) << id;
   for (int id : kTimes) EXPECT_EQ(Now(IDC_NOW_TIME).left, Now(id).left) << id;
+  for (int id : kKinds) EXPECT_EQ(Now(IDC_CREATION_KIND).left, Now(id).left) << id;
+  for (int id : kKinds) EXPECT_EQ(Now(IDC_CREATION_KIND).right, Now(id).right) << id;
 
-  // The date field template: 133, 36, 40 wide; the time field: 175, 28 wide.
-  RECT date = Template(133, 36, 40, 14), time = Template(175, 36, 28, 14);
-  RECT timeNow = Now(IDC_CREATION_TIME);
-  int gain = (Now(IDC_CREATION_DATE).right - date.right) +
+  // The lists' template: 133, 36, 52 wide; the date field: 189, 40 wide; the time field: 231,
+  // 28 wide. What the lists gain moves the fields; what all three gain moves the rest.
+  RECT kind = Template(133, 36, 52, 14), date = Template(189, 36, 40, 14),
+       time = Template(231, 36, 28, 14);
+  RECT kindNow = Now(IDC_CREATION_KIND), dateNow = Now(IDC_CREATION_DATE),
+       timeNow = Now(IDC_CREATION_TIME);
+  int kindGain = kindNow.right - kind.right;
+  int gain = kindGain + (dateNow.right - dateNow.left - (date.right - date.left)) +
              (timeNow.right - timeNow.left - (time.right - time.left));
-  EXPECT_EQ(date.left, Now(IDC_CREATION_DATE).left);
-  RECT frame = Template(0, 0, 250, 170);
+  EXPECT_EQ(kind.left, kindNow.left);
+  EXPECT_EQ(date.left + kindGain, dateNow.left);
+  RECT frame = Template(0, 0, 306, 170);
   AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(dialog_, GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongPtrA(dialog_, GWL_EXSTYLE)));
   EXPECT_EQ(frame.right - frame.left + gain, GetWindowWidth(dialog_));
 
   // Moved by the gain: the copy buttons, OK and Cancel; widened by it: the pattern field and the
-  // file list; in place: everything left of the fields and below them on the left.
+  // file list; in place: everything left of the lists and below them on the left.
   const struct {
     int id;
     RECT placed;
     int dx, grow;
   } controls[] = {
-      {IDC_CREATION_FROM_NOW, Template(206, 36, 12, 14), gain, 0},
-      {IDC_LASTACCESS_FROM_LASTWRITE, Template(230, 72, 12, 14), gain, 0},
-      {IDOK, Template(139, 94, 50, 14), gain, 0},
-      {IDCANCEL, Template(193, 94, 50, 14), gain, 0},
-      {IDC_FILTER_PATTERN, Template(87, 114, 156, 14), 0, gain},
-      {IDC_FILE_LIST, Template(7, 132, 236, 33), 0, gain},
+      {IDC_CREATION_FROM_NOW, Template(262, 36, 12, 14), gain, 0},
+      {IDC_LASTACCESS_FROM_LASTWRITE, Template(286, 72, 12, 14), gain, 0},
+      {IDOK, Template(195, 94, 50, 14), gain, 0},
+      {IDCANCEL, Template(249, 94, 50, 14), gain, 0},
+      {IDC_FILTER_PATTERN, Template(87, 114, 212, 14), 0, gain},
+      {IDC_FILE_LIST, Template(7, 132, 292, 33), 0, gain},
       {IDC_ATTRIBUTE_FRAME, Template(7, 7, 79, 84), 0, 0},
       {IDC_READONLY, Template(14, 72, 65, 10), 0, 0},
       {IDC_CREATION_ON, Template(86, 38, 43, 10), 0, 0},

@@ -245,7 +245,7 @@ TEST_F(CommandsTest, FilterKindsSwitchTheFieldAndItsHelp) {
     }
     EXPECT_EQ("kept", Text(IDC_FILTER_PATTERN));
   }
-  EXPECT_EQ(14, SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0));  // replaced, never added twice
+  EXPECT_EQ(23, SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0));  // replaced, never added twice
   // The label follows the pattern's text, whatever the kind.
   SetDlgItemTextA(dialog_, IDC_FILTER_PATTERN, "");
   EXPECT_FALSE(IsWindowEnabled(Item(IDC_FILTER_LABEL)));

@@ -190,6 +190,157 @@ TEST_F(MainDialogTest, UneditedRowsAndCopiesKeepTheirExactInstants) {
   EXPECT_EQ(Ticks(early), Ticks(*times.lastAccess));
 }
 
+TimestampEntry KindEntry(bool on, TimeKind kind, TimeSlot source, long long shift) {
+  TimestampEntry entry = {on, LocalValue(2006, 1, 2, 3, 4, 5)};
+  entry.kind = kind;
+  entry.source = source;
+  entry.shift = shift;
+  return entry;
+}
+
+const long long kSecond = 10000000, kHour = 3600 * kSecond, kDay = 24 * kHour;
+
+class RowKindsTest : public MainDialogTest {
+ protected:
+  void Choose(int listId, const char* text) {
+    LRESULT index = SendMessageA(Item(listId), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                 reinterpret_cast<LPARAM>(text));
+    ASSERT_GE(index, 0) << text;
+    SendMessageA(Item(listId), CB_SETCURSEL, index, 0);
+    SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(listId, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(Item(listId)));
+  }
+  bool Shown(int id) const { return IsWindowVisible(Item(id)) != FALSE; }
+  bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
+};
+
+// Each row shows its kind as the record holds it, with that kind's fields alone (an own time of
+// the row's own slot is a zero shift), reachable by the keyboard; copy buttons work only from a
+// date into a date; collecting gives the kinds back; the reset puts them back after a change.
+TEST_F(RowKindsTest, TheRecordsKindsShowAndComeBack) {
+  record_.creation = KindEntry(true, TIME_KIND_SHIFT, SLOT_CREATION, -(kDay + 9 * kHour + 1800 * kSecond));
+  record_.lastWrite = KindEntry(true, TIME_KIND_OWN, SLOT_LAST_ACCESS, 0);
+  record_.lastAccess = KindEntry(false, TIME_KIND_OWN, SLOT_LAST_ACCESS, 5 * kHour);
+  Open();
+  const struct {
+    int list;
+    const char* kind;
+    int shown[2];  // of the date, shift and own fields, the ones shown
+    const char* texts[2];
+  } rows[] = {
+      {IDC_CREATION_KIND, "ずらす", {IDC_CREATION_SHIFT_DAYS, IDC_CREATION_SHIFT_TIME},
+       {"-1日", "09:30:00"}},
+      {IDC_LASTWRITE_KIND, "←ｱｸｾｽ日時", {IDC_LASTWRITE_OWN, 0}, {"各ﾌｧｲﾙのｱｸｾｽ日時", ""}},
+      {IDC_LASTACCESS_KIND, "ずらす", {IDC_LASTACCESS_SHIFT_DAYS, IDC_LASTACCESS_SHIFT_TIME},
+       {"+0日", "00:00:00"}},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(row.kind, ComboText(row.list));
+    int first = row.list - IDC_CREATION_KIND;  // the row's index
+    const int fields[] = {IDC_CREATION_DATE + 2 * first, IDC_CREATION_TIME + 2 * first,
+                          IDC_CREATION_SHIFT_DAYS + 2 * first, IDC_CREATION_SHIFT_TIME + 2 * first,
+                          IDC_CREATION_OWN + first};
+    for (int field : fields) {
+      bool expected = field == row.shown[0] || field == row.shown[1];
+      EXPECT_EQ(expected, Shown(field)) << row.kind << " " << field;
+    }
+    for (int i = 0; i < 2; ++i) {
+      if (row.shown[i] != 0) {
+        EXPECT_EQ(row.texts[i], Text(row.shown[i]));
+      }
+    }
+  }
+  // The switch, its list, then the fields shown.
+  EXPECT_EQ(Item(IDC_CREATION_KIND), GetNextDlgTabItem(dialog_, Item(IDC_CREATION_ON), FALSE));
+  EXPECT_EQ(Item(IDC_CREATION_SHIFT_DAYS),
+            GetNextDlgTabItem(dialog_, Item(IDC_CREATION_KIND), FALSE));
+  for (int id = IDC_COPY_FIRST; id <= IDC_COPY_LAST; ++id) EXPECT_FALSE(Enabled(id)) << id;
+
+  JobSettings collected{};
+  ASSERT_TRUE(CollectTimestampRows(dialog_, &collected));
+  EXPECT_EQ(TIME_KIND_SHIFT, collected.creation.kind);
+  EXPECT_EQ(record_.creation.shift, collected.creation.shift);
+  EXPECT_EQ(TIME_KIND_OWN, collected.lastWrite.kind);
+  EXPECT_EQ(SLOT_LAST_ACCESS, collected.lastWrite.source);
+  EXPECT_FALSE(collected.lastAccess.enabled);
+
+  // The last-write row back to a date: its fields and the copy buttons between dates return.
+  Choose(IDC_LASTWRITE_KIND, "日時指定");
+  EXPECT_TRUE(Shown(IDC_LASTWRITE_DATE) && Shown(IDC_LASTWRITE_TIME));
+  EXPECT_FALSE(Shown(IDC_LASTWRITE_OWN));
+  EXPECT_EQ("2006-01-02", Text(IDC_LASTWRITE_DATE));
+  EXPECT_TRUE(Enabled(IDC_LASTWRITE_FROM_NOW));
+  EXPECT_FALSE(Enabled(IDC_LASTWRITE_FROM_CREATION));   // the creation row shows a shift
+  EXPECT_FALSE(Enabled(IDC_LASTACCESS_FROM_LASTWRITE));  // into a shift
+  EXPECT_FALSE(Enabled(IDC_LASTWRITE_FROM_LASTWRITE));   // onto itself, ever
+  Choose(IDC_CREATION_KIND, "日時指定");
+  EXPECT_TRUE(Enabled(IDC_LASTWRITE_FROM_CREATION));
+  EXPECT_TRUE(Enabled(IDC_CREATION_FROM_LASTWRITE));
+  EXPECT_FALSE(Enabled(IDC_CREATION_FROM_CREATION));
+  SendMessageA(dialog_, WM_SYSCOMMAND, IDM_RESET_TIMESTAMPS, 0);
+  EXPECT_EQ("ずらす", ComboText(IDC_CREATION_KIND));
+  EXPECT_EQ("←ｱｸｾｽ日時", ComboText(IDC_LASTWRITE_KIND));
+  EXPECT_TRUE(Shown(IDC_LASTWRITE_OWN));
+  EXPECT_FALSE(Enabled(IDC_LASTWRITE_FROM_NOW));
+}
+
+// What the last-write row collects for each kind chosen and each shift typed; a shift that
+// cannot be read is refused on OK with the row's message, its text kept, the focus on it.
+TEST_F(RowKindsTest, ChosenKindsAndTypedShiftsAreCollected) {
+  const struct {
+    const char* kind;
+    const char* days;
+    const char* time;
+    bool accepted;
+    TimeKind collected = TIME_KIND_DATE;
+    TimeSlot source = SLOT_CREATION;
+    long long shift = 0;
+  } cases[] = {
+      {"ずらす", "+1日", "09:00:00", true, TIME_KIND_SHIFT, SLOT_CREATION, kDay + 9 * kHour},
+      {"ずらす", "-0日", "9:00:00", true, TIME_KIND_SHIFT, SLOT_CREATION, -9 * kHour},
+      {"ずらす", "2", "00:00:01", true, TIME_KIND_SHIFT, SLOT_CREATION, 2 * kDay + kSecond},
+      {"ずらす", "", "23:59:59", true, TIME_KIND_SHIFT, SLOT_CREATION, kDay - kSecond},
+      {"ずらす", "-", "1:00:00", true, TIME_KIND_SHIFT, SLOT_CREATION, -kHour},
+      {"ずらす", "+1日", "9:0:00", false},
+      {"ずらす", "1.5", "00:00:00", false},
+      {"ずらす", "+1日日", "00:00:00", false},
+      {"ずらす", "+1 日", "00:00:00", false},
+      {"ずらす", "+1日", "24:00:00", false},
+      {"←作成日時", "x", "x", true, TIME_KIND_OWN, SLOT_CREATION, 0},
+      {"←ｱｸｾｽ日時", "", "", true, TIME_KIND_OWN, SLOT_LAST_ACCESS, 0},
+  };
+  Open();
+  SetTimestampRowEnabled(dialog_, IDC_LASTWRITE_ON, true);
+  for (const auto& c : cases) {
+    Choose(IDC_LASTWRITE_KIND, c.kind);
+    SetDlgItemTextA(dialog_, IDC_LASTWRITE_SHIFT_DAYS, c.days);
+    SetDlgItemTextA(dialog_, IDC_LASTWRITE_SHIFT_TIME, c.time);
+    JobSettings collected{};
+    std::vector<SeenMessageBox> seen;
+    {
+      MessageBoxCloser closer(dialog_);
+      EXPECT_EQ(c.accepted, CollectTimestampRows(dialog_, &collected)) << c.days << " " << c.time;
+      seen = closer.Seen();
+    }
+    if (!c.accepted) {
+      ASSERT_EQ(1u, seen.size()) << c.days << " " << c.time;
+      EXPECT_EQ("項目 [更新日時] の読み込みエラー", seen[0].caption);
+      EXPECT_NE(std::string::npos, seen[0].text.find("ずらす時間は")) << seen[0].text;
+      EXPECT_EQ(Item(IDC_LASTWRITE_SHIFT_DAYS), GetFocus());
+      EXPECT_EQ(c.days, Text(IDC_LASTWRITE_SHIFT_DAYS));
+      continue;
+    }
+    EXPECT_TRUE(seen.empty());
+    EXPECT_EQ(c.collected, collected.lastWrite.kind) << c.days << " " << c.time;
+    if (c.collected == TIME_KIND_OWN) {
+      EXPECT_EQ(c.source, collected.lastWrite.source) << c.kind;
+    }
+    if (c.collected == TIME_KIND_SHIFT) {
+      EXPECT_EQ(c.shift, collected.lastWrite.shift) << c.days << " " << c.time;
+    }
+  }
+}
+
 std::vector<int> gDestroyNotices;
 HWND gNoticedDialog = nullptr;
 
@@ -416,7 +567,7 @@ TEST_F(MainDialogTest, SystemMenuToolsAndSelfCopyButtons) {
 
   HWND tooltip = static_cast<HWND>(GetPropA(dialog_, PROP_DIALOGTOOLTIPCTRL));
   ASSERT_NE(nullptr, tooltip);
-  EXPECT_EQ(14, SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0));
+  EXPECT_EQ(23, SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0));
   EXPECT_EQ(0xFFFF, SendMessageA(tooltip, TTM_GETMAXTIPWIDTH, 0, 0));
   EXPECT_EQ(dialogtest::ToolText(tooltip, dialog_, Item(IDC_FILTER_KIND)),
             "フィルタの種類を選択してください");

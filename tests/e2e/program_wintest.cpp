@@ -319,6 +319,47 @@ TEST(Program, NowMeansTheMomentOfTheRun) {
   EXPECT_EQ(Ticks(LastWrite(file)) / 10000000ull, Ticks(LastAccess(file)) / 10000000ull);
 }
 
+const long long kHour = 36000000000LL, kDay = 24 * kHour;
+
+// A time on disk: one of a file's times before the job (0 none: 'W' last write, 'A' last
+// access), moved by plus.
+struct TimeFrom {
+  char from;
+  long long plus;
+};
+
+// Own times and shifts from the command line on a real file: each time comes from the file's
+// times before the job, so two of them swap; a shift out of range leaves that time, changes the
+// other and ends with exit code 3; a malformed value changes nothing.
+TEST(Program, OwnTimesAndShiftsFromTheCommandLine) {
+  const struct {
+    const char* options;
+    TimeFrom write, access;
+    int exitCode;  // -1: whatever the rule for refused values says
+  } cases[] = {
+      {"/write:+9:00:00", {'W', 9 * kHour}, {'A', 0}, 0},
+      {"/write:access /access:write", {'A', 0}, {'W', 0}, 0},
+      {"/access:-1.00:00:00 /create:write", {'W', 0}, {'A', -kDay}, 0},
+      {"/write:-400000.00:00:00 /access:+1:00:00", {'W', 0}, {'A', kHour}, 3},
+      {"/write:+9:0:00 /access:writes", {'W', 0}, {'A', 0}, -1},
+  };
+  for (const auto& c : cases) {
+    TempFolder folder;
+    std::string file = folder.MakeFile("own.txt");
+    const FILETIME write = UtcTime(2006, 3, 4, 5, 6, 7), access = UtcTime(2007, 8, 9, 10, 11, 12);
+    ASSERT_TRUE(WriteTimes(file, nullptr, &access, &write));
+    DWORD code = RunProgram(std::string("/dlg:0 /tray:0 ") + c.options + " " + Quoted(file));
+    if (c.exitCode >= 0) {
+      EXPECT_EQ(static_cast<DWORD>(c.exitCode), code) << c.options;
+    }
+    auto expected = [&](const TimeFrom& time) {
+      return (time.from == 'W' ? Ticks(write) : Ticks(access)) + time.plus;
+    };
+    EXPECT_EQ(expected(c.write), Ticks(LastWrite(file))) << c.options;
+    EXPECT_EQ(expected(c.access), Ticks(LastAccess(file))) << c.options;
+  }
+}
+
 TEST(Program, FolderTargetsAreWalkedAndSeveralTargetsAllChange) {
   TempFolder folder;
   std::string tree = folder.MakeFolder("tree");
@@ -505,6 +546,36 @@ TEST(Program, TheDialogsOkRunsTheEditedJob) {
     EXPECT_EQ(Ticks(UtcTime(2006, 1, 3, 11, 34, 56)), Ticks(LastWrite(target.file))) << tray;
     EXPECT_EQ(Ticks(target.old), Ticks(LastAccess(target.file))) << tray;
   }
+}
+
+// The kinds chosen in the dialog run their job: the last-write row shifted two hours back, the
+// last-access row taking each file's last-write time from before the job.
+TEST(Program, TheDialogsKindsRunTheirJob) {
+  DialogFile target;
+  const FILETIME access = UtcTime(2003, 4, 5, 6, 7, 8);
+  ASSERT_TRUE(WriteTimes(target.file, nullptr, &access, &target.old));
+  PROCESS_INFORMATION process = StartProgram("/tray:0 " + Quoted(target.file));
+  HWND dialog = WaitForDialog(process);
+  ASSERT_NE(nullptr, dialog);
+  // The lists leave out their own row's time: last write offers 日時指定, ←作成日時,
+  // ←ｱｸｾｽ日時, ずらす; last access 日時指定, ←作成日時, ←更新日時, ずらす.
+  const struct {
+    int list, item;
+  } choices[] = {{IDC_LASTWRITE_KIND, 3}, {IDC_LASTACCESS_KIND, 2}};
+  for (const auto& choice : choices) {
+    HWND list = GetDlgItem(dialog, choice.list);
+    SendMessageA(list, CB_SETCURSEL, choice.item, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(choice.list, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+  }
+  Click(dialog, IDC_LASTWRITE_ON);
+  Click(dialog, IDC_LASTACCESS_ON);
+  SetDlgItemTextA(dialog, IDC_LASTWRITE_SHIFT_DAYS, "-0");
+  SetDlgItemTextA(dialog, IDC_LASTWRITE_SHIFT_TIME, "02:00:00");
+  Click(dialog, IDOK);
+  EXPECT_EQ(0u, WaitForExit(process));
+  EXPECT_EQ(Ticks(target.old) - 2 * kHour, Ticks(LastWrite(target.file)));
+  EXPECT_EQ(Ticks(target.old), Ticks(LastAccess(target.file)));
 }
 
 // The first target's time, handed to every target by the dialog's row left as it shows it,

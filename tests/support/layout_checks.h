@@ -55,7 +55,8 @@ inline std::vector<HWND> Children(HWND dialog) {
 
 // The room a control gives its text against what the text takes: an edit field its formatting
 // rectangle (for the widest text of its shape, when it has one), a button what the platform
-// calls its ideal size, a static text its client area.
+// calls its ideal size, a static text its client area, a drop-down list the selection area for
+// each of its items.
 inline void ExpectTextsFit(HWND dialog, const std::vector<Shape>& shapes) {
   for (HWND control : Children(dialog)) {
     int id = GetDlgCtrlID(control);
@@ -83,6 +84,20 @@ inline void ExpectTextsFit(HWND dialog, const std::vector<Shape>& shapes) {
       RECT rect = ClientRectIn(dialog, control);
       if (SendMessageA(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal))) {
         EXPECT_LE(ideal.cx, rect.right - rect.left) << "button " << id << " \"" << text << "\"";
+      }
+    } else if (lstrcmpiA(kind.c_str(), "ComboBox") == 0) {
+      // Every item, as the closed list shows the chosen one in its selection area.
+      COMBOBOXINFO info = {};
+      info.cbSize = sizeof info;
+      ASSERT_TRUE(GetComboBoxInfo(control, &info)) << "list " << id;
+      int count = static_cast<int>(SendMessageA(control, CB_GETCOUNT, 0, 0));
+      for (int i = 0; i < count; ++i) {
+        char item[300] = "";
+        if (SendMessageA(control, CB_GETLBTEXTLEN, i, 0) >= static_cast<LRESULT>(sizeof item))
+          continue;
+        SendMessageA(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+        EXPECT_LE(DrawnWidth(control, item, DT_NOPREFIX), info.rcItem.right - info.rcItem.left)
+            << "list " << id << " \"" << item << "\"";
       }
     } else if (lstrcmpiA(kind.c_str(), "Static") == 0 && text[0] != 0) {
       RECT client;

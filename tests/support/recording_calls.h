@@ -24,6 +24,8 @@ struct CallRecorder {
   std::map<HANDLE, std::string> names;  // the name each open handle was opened by
   std::map<HANDLE, std::string> paths;  // and its full path, without its prefix
   std::vector<std::string> opened;      // every path opened, in order, without its prefix
+  // What the last write to each name carried, for what Wine does not keep (the creation time).
+  std::map<std::string, FILE_BASIC_INFO> written;
   int allowed = -1;                     // calls that still reach the file system; -1: all
   int calls = 0;
   int pauseAtOpen = -1;  // the open (0 = first) during which the worker pauses
@@ -39,6 +41,7 @@ struct CallRecorder {
     names.clear();
     paths.clear();
     opened.clear();
+    written.clear();
     allowed = -1;
     calls = 0;
     pauseAtOpen = -1;
@@ -61,6 +64,12 @@ struct CallRecorder {
   std::vector<std::string> Opened() {
     std::lock_guard<std::mutex> lock(mutex);
     return opened;
+  }
+  // The write to the name, all zero (nothing left as written) when there was none.
+  FILE_BASIC_INFO WrittenTo(const std::string& name) {
+    std::lock_guard<std::mutex> lock(mutex);
+    auto found = written.find(name);
+    return found == written.end() ? FILE_BASIC_INFO{} : found->second;
   }
   std::string NameOf(HANDLE handle) {
     std::lock_guard<std::mutex> lock(mutex);
@@ -182,6 +191,12 @@ inline BOOL WINAPI RecordedSetInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS
     line += basic->LastWriteTime.QuadPart ? "w" : "-";
   }
   if (!g_recorder.Note(line)) return FALSE;
+  if (kind == FileBasicInfo && size >= sizeof(FILE_BASIC_INFO)) {
+    std::lock_guard<std::mutex> lock(g_recorder.mutex);
+    auto found = g_recorder.names.find(file);
+    if (found != g_recorder.names.end())
+      g_recorder.written[found->second] = *static_cast<const FILE_BASIC_INFO*>(buffer);
+  }
   return SetFileInformationByHandle(file, kind, buffer, size);
 }
 
