@@ -19,6 +19,8 @@
 #include "text/holders.h"
 #include "text/paths.h"
 
+const char* const TIMESTAMP_LABELS[TIME_SLOTS] = {"作成日時", "更新日時", "ｱｸｾｽ日時"};
+
 namespace {
 
 struct TimestampOption {
@@ -28,9 +30,9 @@ struct TimestampOption {
 };
 
 const TimestampOption kTimestampOptions[] = {
-    {"作成日時", "/create:", &JobSettings::creation},
-    {"更新日時", "/write:", &JobSettings::lastWrite},
-    {"ｱｸｾｽ日時", "/access:", &JobSettings::lastAccess},
+    {TIMESTAMP_LABELS[SLOT_CREATION], "/create:", &JobSettings::creation},
+    {TIMESTAMP_LABELS[SLOT_LAST_WRITE], "/write:", &JobSettings::lastWrite},
+    {TIMESTAMP_LABELS[SLOT_LAST_ACCESS], "/access:", &JobSettings::lastAccess},
 };
 
 bool IsZero(FileTimeValue value) { return value.low == 0 && value.high == 0; }

@@ -5,6 +5,9 @@
 #include "app/job_report.h"
 #include "app/job_settings.h"
 
+// The names of the three times, in slot order, as the trace and the dialog give them.
+extern const char* const TIMESTAMP_LABELS[TIME_SLOTS];
+
 enum BuildResult {
   BUILD_READ,        // every argument read; the targets not taken are in the report
   BUILD_UNREADABLE,  // an argument cannot be read: no job may run, and no target was looked at

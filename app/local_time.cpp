@@ -3,7 +3,7 @@
 
 static_assert(sizeof(FileTimeValue) == sizeof(FILETIME), "FileTimeValue mirrors FILETIME");
 
-static ULONGLONG Ticks(const FILETIME& value) {
+ULONGLONG FileTimeTicks(const FILETIME& value) {
   return (static_cast<ULONGLONG>(value.dwHighDateTime) << 32) | value.dwLowDateTime;
 }
 
@@ -23,7 +23,7 @@ bool UtcToLocalFileTime(const FILETIME& utc, FILETIME* local) {
   if (!SystemTimeToTzSpecificLocalTime(nullptr, &utcFields, &localFields)) return false;
   FILETIME converted;
   if (!SystemTimeToFileTime(&localFields, &converted)) return false;
-  *local = FromTicks(Ticks(converted) + Ticks(utc) % kTicksPerMillisecond);
+  *local = FromTicks(FileTimeTicks(converted) + FileTimeTicks(utc) % kTicksPerMillisecond);
   return true;
 }
 
@@ -33,7 +33,7 @@ bool LocalToUtcFileTime(const FILETIME& local, FILETIME* utc) {
   if (!TzSpecificLocalTimeToSystemTime(nullptr, &localFields, &utcFields)) return false;
   FILETIME converted;
   if (!SystemTimeToFileTime(&utcFields, &converted)) return false;
-  *utc = FromTicks(Ticks(converted) + Ticks(local) % kTicksPerMillisecond);
+  *utc = FromTicks(FileTimeTicks(converted) + FileTimeTicks(local) % kTicksPerMillisecond);
   return true;
 }
 

@@ -14,4 +14,6 @@ bool LocalToUtcFileTime(const FILETIME& local, FILETIME* utc);
 bool LocalFieldsToUtc(const DateTimeFields& fields, FILETIME* utc);
 
 FILETIME ToFileTime(FileTimeValue value);
+// A file time as one count of 100 ns ticks.
+ULONGLONG FileTimeTicks(const FILETIME& value);
 FileTimeValue ToFileTimeValue(const FILETIME& value);

@@ -57,9 +57,6 @@ const CheckBoxMenu kCheckBoxMenus[] = {
     {IDC_CREATION_ON, 4}, {IDC_LASTWRITE_ON, 5}, {IDC_LASTACCESS_ON, 6},
 };
 
-// Rows in the order in which the switches are re-evaluated.
-const int kEditabilityOrder[] = {0, 2, 1};
-
 template <typename Row, size_t N>
 const Row* FindById(const Row (&rows)[N], int Row::*field, int id) {
   for (const Row& row : rows)
@@ -83,13 +80,6 @@ void CopyTimestampRow(HWND dialog, int toDate, int toTime, int fromDate, int fro
   SetTextIfChanged(GetDlgItem(dialog, toDate), text);
   GetDlgItemTextA(dialog, fromTime, text, sizeof text);
   SetTextIfChanged(GetDlgItem(dialog, toTime), text);
-}
-
-void UpdateRowEditability(HWND dialog) {
-  for (int index : kEditabilityOrder) {
-    const TimestampRow& row = kTimestampRows[index];
-    SetRowFieldsReadOnly(dialog, row, IsDlgButtonChecked(dialog, row.checkBoxId) != BST_CHECKED);
-  }
 }
 
 // ---- Handlers of the command table ----

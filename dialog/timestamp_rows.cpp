@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "app/build_settings.h"
 #include "app/local_time.h"
 #include "controls/window_helpers.h"
 #include "dialog/date_text.h"
@@ -17,13 +18,13 @@
 #include "text/chars.h"
 
 const TimestampRow kTimestampRows[3] = {
-    {"作成日時", IDC_CREATION_ON, IDC_CREATION_DATE, IDC_CREATION_TIME, &JobSettings::creation,
+    {TIMESTAMP_LABELS[SLOT_CREATION], IDC_CREATION_ON, IDC_CREATION_DATE, IDC_CREATION_TIME, &JobSettings::creation,
      SLOT_CREATION, IDC_CREATION_KIND, IDC_CREATION_SHIFT_DAYS, IDC_CREATION_SHIFT_TIME,
      IDC_CREATION_OWN},
-    {"更新日時", IDC_LASTWRITE_ON, IDC_LASTWRITE_DATE, IDC_LASTWRITE_TIME,
+    {TIMESTAMP_LABELS[SLOT_LAST_WRITE], IDC_LASTWRITE_ON, IDC_LASTWRITE_DATE, IDC_LASTWRITE_TIME,
      &JobSettings::lastWrite, SLOT_LAST_WRITE, IDC_LASTWRITE_KIND, IDC_LASTWRITE_SHIFT_DAYS,
      IDC_LASTWRITE_SHIFT_TIME, IDC_LASTWRITE_OWN},
-    {"ｱｸｾｽ日時", IDC_LASTACCESS_ON, IDC_LASTACCESS_DATE, IDC_LASTACCESS_TIME,
+    {TIMESTAMP_LABELS[SLOT_LAST_ACCESS], IDC_LASTACCESS_ON, IDC_LASTACCESS_DATE, IDC_LASTACCESS_TIME,
      &JobSettings::lastAccess, SLOT_LAST_ACCESS, IDC_LASTACCESS_KIND, IDC_LASTACCESS_SHIFT_DAYS,
      IDC_LASTACCESS_SHIFT_TIME, IDC_LASTACCESS_OWN},
 };
@@ -42,8 +43,6 @@ struct TimeSource {
 struct TimeSources {
   TimeSource fields[4];
 };
-
-const ULONGLONG kTicksPerSecond = 10000000;
 
 const int kFieldTextSize = 1024;
 const UINT kMessageIconBits = 0x70;
@@ -110,15 +109,11 @@ void ReportRowError(HWND dialog, const char* label, const char* form) {
   ShowMessageBox(dialog, caption, text, MB_OK);
 }
 
-ULONGLONG TicksOf(const FILETIME& value) {
-  return (static_cast<ULONGLONG>(value.dwHighDateTime) << 32) | value.dwLowDateTime;
-}
-
 // Whether the fields read as the source's instant: they show whole seconds.
 bool ReadsAsSource(const TimeSource* source, const FILETIME& read) {
   if (source == nullptr || !source->known) return false;
-  ULONGLONG shown = TicksOf(source->local);
-  return shown - shown % kTicksPerSecond == TicksOf(read);
+  ULONGLONG shown = FileTimeTicks(source->local);
+  return shown - shown % kTicksPerSecond == FileTimeTicks(read);
 }
 
 }  // namespace
@@ -178,13 +173,16 @@ bool SetTimestampRowEnabled(HWND dialog, int checkBoxId, bool on) {
   const TimestampRow* row = RowOfCheckBox(checkBoxId);
   if (row == nullptr) return false;
   CheckDlgButton(dialog, row->checkBoxId, on ? BST_CHECKED : BST_UNCHECKED);
-  SetRowFieldsReadOnly(dialog, *row, !on);
+  UpdateRowEditability(dialog);
   return true;
 }
 
-void SetRowFieldsReadOnly(HWND dialog, const TimestampRow& row, bool readOnly) {
-  for (int id : {row.dateId, row.timeId, row.shiftDaysId, row.shiftTimeId})
-    SendDlgItemMessageA(dialog, id, EM_SETREADONLY, readOnly, 0);
+void UpdateRowEditability(HWND dialog) {
+  for (const TimestampRow& row : kTimestampRows) {
+    bool readOnly = IsDlgButtonChecked(dialog, row.checkBoxId) != BST_CHECKED;
+    for (int id : {row.dateId, row.timeId, row.shiftDaysId, row.shiftTimeId})
+      SendDlgItemMessageA(dialog, id, EM_SETREADONLY, readOnly, 0);
+  }
 }
 
 void LoadTimestampRows(HWND dialog, const JobSettings* record) {

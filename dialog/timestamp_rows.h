@@ -35,8 +35,8 @@ void ShowFileTime(HWND dialog, int dateId, int timeId, const FILETIME& time);
 void ShowNowTime(HWND dialog, int dateId, int timeId);
 bool ParseDateTimeFields(HWND dialog, int dateId, int timeId, SYSTEMTIME* time);
 bool SetTimestampRowEnabled(HWND dialog, int checkBoxId, bool on);
-// Every field of the row, of every kind, read-only or not.
-void SetRowFieldsReadOnly(HWND dialog, const TimestampRow& row, bool readOnly);
+// Every field of a row, of every kind, editable exactly while the row's switch is on.
+void UpdateRowEditability(HWND dialog);
 void LoadTimestampRows(HWND dialog, const JobSettings* record);
 // Into a zero-filled record; false, with the message shown and the offending row reset and
 // focused, when an enabled row cannot be read.
