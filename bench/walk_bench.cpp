@@ -227,6 +227,18 @@ int Time(const std::string& root, int runs) {
   bool hidden = false;
   bool shiftedForward = false;
   const int64_t hour = 3600 * kTicksPerSecond;
+  // A date pass writes a time that differs from the one each entry holds, as a shift does: the
+  // date passes alternate between two instants an hour apart, each kind of pass on its own turn.
+  auto later = [](const FILETIME& time, int64_t ticks) {
+    ULONGLONG value = FileTimeTicks(time) + static_cast<ULONGLONG>(ticks);
+    FILETIME result;
+    result.dwLowDateTime = static_cast<DWORD>(value);
+    result.dwHighDateTime = static_cast<DWORD>(value >> 32);
+    return result;
+  };
+  const FILETIME locals[2] = {local, later(local, hour)};
+  const FILETIME utcs[2] = {utc, later(utc, hour)};
+  int dateTurns[PASSES] = {};
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   std::vector<double> times[PASSES];
@@ -246,14 +258,15 @@ int Time(const std::string& root, int runs) {
           andMask = ~static_cast<DWORD>(FILE_ATTRIBUTE_SYSTEM);  // no entry has it
         settings.record.orMask = orMask;
         settings.record.andMask = andMask;
-        settings.record.lastWrite = TimestampEntry{writesTime, ToFileTimeValue(local)};
+        const int turn = writesTime ? dateTurns[pass]++ % 2 : 0;
+        settings.record.lastWrite = TimestampEntry{writesTime, ToFileTimeValue(locals[turn])};
         if (pass == SHIFT_JOB) {
           settings.record.lastWrite.enabled = true;
           settings.record.lastWrite.kind = TIME_KIND_SHIFT;
           settings.record.lastWrite.shift = shiftedForward ? -hour : hour;
           shiftedForward = !shiftedForward;
         }
-        FormerWork former = {writesTime ? &utc : nullptr, orMask, andMask};
+        FormerWork former = {writesTime ? &utcs[turn] : nullptr, orMask, andMask};
         QueryPerformanceCounter(&start);
         switch (pass) {
           case ATTRIBUTE_JOB:
