@@ -182,6 +182,58 @@ void ApplyAttributeChoices(JobSettings* record, const AttributeChoices& choices)
   record->andMask = (record->andMask & ~choices.named) | (choices.andMask & choices.named);
 }
 
+// The files of the change log: "/log:" the log the job writes, "/undo:" the log an undo reads.
+struct PathOption {
+  const char* prefix;
+  const char* label;
+  char (JobSettings::*path)[PATH_BUFFER_SIZE];
+};
+
+const PathOption kPathOptions[] = {
+    {"/log:", "記録", &JobSettings::logPath},
+    {"/undo:", "元に戻す記録", &JobSettings::undoPath},
+};
+
+bool ReadPathOption(JobSettings* record, int index, const char* argument,
+                    const PathOption& option) {
+  const char* value = argument + std::strlen(option.prefix);
+  std::size_t length = std::strlen(value);
+  if (length == 0 || length >= PATH_BUFFER_SIZE) {
+    TraceUnreadable(index, option.label, argument);
+    return false;
+  }
+  std::memcpy(record->*option.path, value, length + 1);
+  return true;
+}
+
+// An option that says what the job changes, which an undo has no place for.
+bool NamesChange(const char* argument) {
+  if (StringEqualsIgnoreCase(argument, "/sub:1")) return true;
+  for (const AttributeOption& option : kAttributeOptions)
+    if (StartsWithIgnoreCase(argument, option.prefix)) return true;
+  for (const TimestampOption& option : kTimestampOptions)
+    if (StartsWithIgnoreCase(argument, option.prefix)) return true;
+  return false;
+}
+
+// An undo puts back what its log names and nothing else: a target or a change beside it would
+// be either ignored or another job, and neither is what the user can expect. 0 when the line
+// is no such mix, or the index of the "/undo:" argument.
+int MixedWithUndo(int count, char** vector) {
+  int undo = 0;
+  bool other = false;
+  for (int i = 1; i < count; ++i) {
+    if (StartsWithIgnoreCase(vector[i], "/undo:"))
+      undo = i;
+    else if (vector[i][0] != OPTION_MARK || NamesChange(vector[i]))
+      other = true;
+  }
+  if (undo == 0 || !other) return 0;
+  Trace("! argv[%2d] : %s\r\n", undo, "元に戻すときは、対象も変更の指定も付けられません。");
+  Trace(" => %s\r\n", vector[undo]);
+  return undo;
+}
+
 bool ReadOption(JobSettings* record, AttributeChoices* choices, int index, const char* argument,
                 const FILETIME& now) {
   for (const FlagOption& option : kFlagOptions) {
@@ -197,6 +249,10 @@ bool ReadOption(JobSettings* record, AttributeChoices* choices, int index, const
   for (const TimestampOption& option : kTimestampOptions) {
     if (StartsWithIgnoreCase(argument, option.prefix))
       return ReadTimestampOption(record, index, argument, option, now);
+  }
+  for (const PathOption& option : kPathOptions) {
+    if (StartsWithIgnoreCase(argument, option.prefix))
+      return ReadPathOption(record, index, argument, option);
   }
   Trace("! argv[%2d] : %s\r\n", index, "不明なオプションです。");
   Trace(" => %s\r\n", argument);
@@ -236,6 +292,7 @@ BuildResult BuildJobSettings(JobSettings* record, int count, char** vector,
     if (!IsOption(vector[i]) || ReadOption(record, &choices, i, vector[i], now)) continue;
     if (*unreadable == 0) *unreadable = i;
   }
+  if (*unreadable == 0) *unreadable = MixedWithUndo(count, vector);
   if (*unreadable != 0) return BUILD_UNREADABLE;
 
   // A time an option gave is already there; the first target found supplies the others.

@@ -28,6 +28,9 @@ enum NotChangedReason : uint8_t {
   REASON_NOT_A_TARGET,       // a name that cannot be taken: the code page, a device, the length
   REASON_NO_MEMORY,
   REASON_TIME_OUT_OF_RANGE,  // a time copied or shifted past what a file can hold
+  REASON_NOT_LOGGED,         // the change log could not take its line, so no change was made
+  REASON_CHANGED_SINCE,      // an undo found other values than the log's, or another entry
+  REASON_BAD_LOG_LINE,       // an undo could not read the log's line exactly
   REASON_KINDS
 };
 

@@ -19,6 +19,9 @@ const char* const kReasonTexts[REASON_KINDS] = {
     "対象にできない名前です",
     "メモリが足りません",
     "日時が範囲外です",
+    "記録に書き込めないため変更しませんでした",
+    "記録の後に変更されています",
+    "記録の行を読み取れません",
 };
 
 const char* const kHeadings[] = {
@@ -52,11 +55,17 @@ void ReportNotChanged(JobReport* report, const char* shownPath, NotChangedReason
   if (report) NoteNotChanged(report, shownPath, reason, error);
 }
 
+void FormatJobCounts(const JobReport& report, char* text, int size) {
+  FormatBounded(text, size, "変更 %u 件、変更不要 %u 件、フィルタで除外 %u 件、リンク %u 件、変更できず %u 件",
+                report.counts[OUTCOME_CHANGED], report.counts[OUTCOME_ALREADY_AS_ASKED],
+                report.counts[OUTCOME_FILTERED_OUT], report.counts[OUTCOME_LINK_LEFT_ALONE],
+                report.counts[OUTCOME_NOT_CHANGED]);
+}
+
 void TraceJobCounts(const JobReport& report) {
-  Trace("変更 %u 件、変更不要 %u 件、フィルタで除外 %u 件、リンク %u 件、変更できず %u 件\r\n",
-        report.counts[OUTCOME_CHANGED], report.counts[OUTCOME_ALREADY_AS_ASKED],
-        report.counts[OUTCOME_FILTERED_OUT], report.counts[OUTCOME_LINK_LEFT_ALONE],
-        report.counts[OUTCOME_NOT_CHANGED]);
+  char counts[256];
+  FormatJobCounts(report, counts, sizeof counts);
+  Trace("%s\r\n", counts);
 }
 
 void FormatNotChangedMessage(const JobReport& report, NotChangedHeading heading, char* text,

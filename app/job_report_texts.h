@@ -12,6 +12,8 @@ const char* ReasonText(NotChangedReason reason);
 // Counts the entry as not changed, keeps it for the message box and writes its trace line.
 void ReportNotChanged(JobReport* report, const char* shownPath, NotChangedReason reason,
                       DWORD error);
+// One line of counts, for the trace and the change log.
+void FormatJobCounts(const JobReport& report, char* text, int size);
 void TraceJobCounts(const JobReport& report);
 
 enum NotChangedHeading { HEADING_JOB, HEADING_TARGETS };

@@ -21,6 +21,10 @@ bool InitJobSettings(JobSettings* record) {
   record->filterKind = FILTER_NONE;
   std::memset(record->filterPattern, 0, sizeof record->filterPattern);
   record->report = nullptr;
+  std::memset(record->logPath, 0, sizeof record->logPath);
+  record->replaceLog = false;
+  std::memset(record->undoPath, 0, sizeof record->undoPath);
+  record->log = nullptr;
   return record->targets != nullptr;
 }
 
@@ -55,6 +59,10 @@ void CopyJobSettings(JobSettings* destination, const JobSettings* source) {
   destination->filterKind = source->filterKind;
   std::memcpy(destination->filterPattern, source->filterPattern, sizeof source->filterPattern);
   destination->report = source->report;
+  std::memcpy(destination->logPath, source->logPath, sizeof source->logPath);
+  destination->replaceLog = source->replaceLog;
+  std::memcpy(destination->undoPath, source->undoPath, sizeof source->undoPath);
+  destination->log = source->log;
 }
 
 int AddTarget(TargetList* list, const char* path, const TargetIdentity& identity) {

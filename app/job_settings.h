@@ -20,6 +20,8 @@ enum : uint32_t {
   ATTR_DIRECTORY = 0x10,
 };
 
+struct ChangeLog;  // app/change_log_file.h
+
 enum : int32_t { FILTER_NONE = 100, FILTER_REGEX = 101, FILTER_WILDCARD = 102 };
 
 enum { FILTER_PATTERN_SIZE = 1025 };
@@ -91,6 +93,14 @@ struct JobSettings {
   // the worker, read by the user-interface thread once the worker has ended (its progress also
   // while it runs).
   JobReport* report;
+  // The change log the job writes before each change, and the log an undo puts the entries
+  // back from: code page paths, empty for none. With an undo log the job is that undo, and the
+  // targets, masks and times play no part.
+  char logPath[PATH_BUFFER_SIZE];
+  bool replaceLog;  // an existing file of that name may be replaced (the save dialog asked)
+  char undoPath[PATH_BUFFER_SIZE];
+  // The log opened for the job: not owned, null for none.
+  ChangeLog* log;
 };
 
 static_assert(sizeof(std::atomic<bool>) == 1, "the cancel flag is one byte");

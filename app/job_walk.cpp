@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/apply_plan.h"
+#include "app/change_log_file.h"
 #include "app/entry_rules.h"
 #include "app/folder_listing.h"
 #include "app/job_report_texts.h"
@@ -12,6 +13,7 @@
 #include "app/long_path.h"
 #include "app/name_filter.h"
 #include "app/target_identity.h"
+#include "app/undo_job.h"
 #include "text/allocation.h"
 #include "text/bounded.h"
 #include "text/paths.h"
@@ -42,6 +44,11 @@ struct Walk {
   TimeRules rules;  // every time the job writes, the fixed ones among them
   bool jobWrites;   // the job changes anything at all
   LongPath path;
+  // The change log, where the job writes one; the volume of the target being walked, read
+  // once (a link, which alone could lead to another volume, is never entered).
+  ChangeLog* log;
+  uint32_t volume;
+  bool volumeKnown;
   Level* levels;
   int depth;
   int capacity;
@@ -67,13 +74,23 @@ const FILETIME* PlanOne(const TimestampEntry& entry, FILETIME* storage, TimeRule
   return storage;
 }
 
-bool Cancelled(const Walk& walk) { return walk.settings->cancelRequested.load(); }
+// A log that could not take a line stops the job as a cancel would: every change after it
+// would go unrecorded.
+bool Cancelled(const Walk& walk) {
+  return walk.settings->cancelRequested.load() || (walk.log && walk.log->failed);
+}
+
+// Every entry not changed is told in the trace, the report and the log alike.
+void Tell(Walk* walk, const char* shown, NotChangedReason reason, DWORD error) {
+  ReportNotChanged(walk->report, shown, reason, error);
+  if (walk->log) LogNotChanged(walk->log, shown, reason, error);
+}
 
 // The entry the walk's path names now was not changed, or not wholly.
 void NotChangedAtPath(Walk* walk, NotChangedReason reason, DWORD error) {
   char shown[TRACE_LINE_SIZE];
   ShowLongPath(walk->path, shown, sizeof shown);
-  ReportNotChanged(walk->report, shown, reason, error);
+  Tell(walk, shown, reason, error);
 }
 
 // For an entry whose name is not (or cannot be) joined to the folder's path.
@@ -82,7 +99,7 @@ void NotChangedBesidePath(Walk* walk, const ListedEntry& entry, NotChangedReason
   ShowLongPath(walk->path, folder, sizeof folder);
   ShownNameFromWide(entry.name, entry.nameUnits, name, sizeof name);
   FormatBounded(shown, sizeof shown, "%s\\%s", folder, name);
-  ReportNotChanged(walk->report, shown, reason, 0);
+  Tell(walk, shown, reason, 0);
 }
 
 // Why an open or a read through a handle failed, from the error it left.
@@ -105,7 +122,46 @@ void SetDateRule(TimeRule* rule, const FILETIME* time) {
 // outcome counted once. A time that would fall outside what the platform holds stays as it is
 // and the entry counts as not changed, so that the user learns what was asked and not done; its
 // other times and its attributes are still written.
-void ChangeThroughHandle(Walk* walk, HANDLE handle, const FILE_BASIC_INFO& held) {
+// Where the job writes a log: false, the entry told or counted, when it must not be written
+// because the volume cannot be read or it is the log itself.
+bool MayWriteLogged(Walk* walk, HANDLE handle, uint64_t fileId) {
+  if (walk->log == nullptr) return true;
+  if (!walk->volumeKnown) {
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(handle, &information)) {
+      NotChangedAtPath(walk, REASON_NOT_LOGGED, GetLastError());
+      return false;
+    }
+    walk->volume = information.dwVolumeSerialNumber;
+    walk->volumeKnown = true;
+  }
+  if (!IsChangeLogEntry(walk->log, walk->volume, fileId)) return true;
+  char shown[TRACE_LINE_SIZE];
+  ShowLongPath(walk->path, shown, sizeof shown);
+  Trace("%s\r\n => %s\r\n", "作業の記録そのものは変更しません。", shown);
+  CountOutcome(walk->report, OUTCOME_FILTERED_OUT);
+  return false;
+}
+
+// The entry's line goes to the log before the change it names; false, the entry told, when it
+// did not go out, and the entry must stay as it is.
+bool LogBeforeWrite(Walk* walk, uint64_t fileId, const FILE_BASIC_INFO& held,
+                    const FILE_BASIC_INFO& written) {
+  if (walk->log == nullptr) return true;
+  const LoggedChange change = {
+      reinterpret_cast<const uint16_t*>(walk->path.units), walk->path.length, walk->volume,
+      fileId, held.FileAttributes,
+      {{held.CreationTime.QuadPart, held.LastWriteTime.QuadPart, held.LastAccessTime.QuadPart}},
+      written.FileAttributes != 0, written.FileAttributes,
+      {{written.CreationTime.QuadPart, written.LastWriteTime.QuadPart,
+        written.LastAccessTime.QuadPart}}};
+  if (LogChange(walk->log, change)) return true;
+  NotChangedAtPath(walk, REASON_NOT_LOGGED, walk->log->failed ? GetLastError() : 0);
+  return false;
+}
+
+void ChangeThroughHandle(Walk* walk, HANDLE handle, uint64_t fileId, const FILE_BASIC_INFO& held) {
+  if (!MayWriteLogged(walk, handle, fileId)) return;
   const JobSettings& settings = *walk->settings;
   ApplyPlan plan =
       PlanApply(held.FileAttributes, WritesTimes(walk->times), settings.orMask, settings.andMask);
@@ -126,6 +182,7 @@ void ChangeThroughHandle(Walk* walk, HANDLE handle, const FILE_BASIC_INFO& held)
   if (basic.FileAttributes == 0 && basic.CreationTime.QuadPart == 0 &&
       basic.LastAccessTime.QuadPart == 0 && basic.LastWriteTime.QuadPart == 0)
     return;  // every time asked for is out of range, and the attributes stay
+  if (!LogBeforeWrite(walk, fileId, held, basic)) return;
   if (walk->calls->setInformation(handle, FileBasicInfo, &basic, sizeof basic)) {
     if (!times.outOfRange) CountOutcome(walk->report, OUTCOME_CHANGED);
     return;
@@ -253,7 +310,7 @@ bool ChangeAndEnter(Walk* walk, const EntryToOpen& how, bool write, bool enter) 
   OpenedEntry opened;
   if (OpenChecked(*walk, how, read | writing | listing, enter, &opened)) {
     if (write)
-      ChangeThroughHandle(walk, opened.handle, opened.basic);
+      ChangeThroughHandle(walk, opened.handle, opened.identity.fileId, opened.basic);
     else
       CountOutcome(walk->report, OUTCOME_ALREADY_AS_ASKED);
     if (enter) return Enter(walk, opened.handle);
@@ -267,7 +324,7 @@ bool ChangeAndEnter(Walk* walk, const EntryToOpen& how, bool write, bool enter) 
   OpenedEntry written, listed;
   bool changed = OpenChecked(*walk, how, read | writing, false, &written);
   if (changed) {
-    ChangeThroughHandle(walk, written.handle, written.basic);
+    ChangeThroughHandle(walk, written.handle, written.identity.fileId, written.basic);
     walk->calls->closeHandle(written.handle);
   }
   if (OpenChecked(*walk, how, read | listing, true, &listed)) {
@@ -346,8 +403,9 @@ void WalkBelow(Walk* walk) {
 // A target, and below it when it is a folder and the job descends.
 void ProcessTarget(Walk* walk, const TargetEntry& entry) {
   const char* target = entry.path;
+  walk->volumeKnown = false;
   if (!StartLongPath(target, &walk->path)) {
-    ReportNotChanged(walk->report, target, REASON_NOT_A_TARGET, 0);
+    Tell(walk, target, REASON_NOT_A_TARGET, 0);
     return;
   }
   const JobSettings& settings = *walk->settings;
@@ -355,14 +413,14 @@ void ProcessTarget(Walk* walk, const TargetEntry& entry) {
   if (seen == INVALID_FILE_ATTRIBUTES) {
     DWORD error = 0;
     NotChangedReason reason = FailedCall(&error, REASON_NOT_FOUND);
-    ReportNotChanged(walk->report, target, reason, error);
+    Tell(walk, target, reason, error);
     return;
   }
   // The entry the user chose, and nothing its name points to by now.
   TargetIdentity now;
   if (entry.identity.known &&
       (!ReadTargetIdentity(walk->path.units, &now) || !SameTarget(entry.identity, now))) {
-    ReportNotChanged(walk->report, target, REASON_CHANGED_UNDER_JOB, 0);
+    Tell(walk, target, REASON_CHANGED_UNDER_JOB, 0);
     return;
   }
   bool isFolder = (seen & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -391,6 +449,7 @@ bool StartWalk(Walk* walk, const JobSettings* settings, JobReport* report,
   if (times.creation) walk->times.creation = &walk->times.creationValue;
   if (times.lastAccess) walk->times.lastAccess = &walk->times.lastAccessValue;
   if (times.lastWrite) walk->times.lastWrite = &walk->times.lastWriteValue;
+  walk->log = settings->log;
   walk->rules = times.fromEntry;
   SetDateRule(&walk->rules.slots[SLOT_CREATION], times.creation);
   SetDateRule(&walk->rules.slots[SLOT_LAST_WRITE], times.lastWrite);
@@ -424,12 +483,17 @@ bool WritesTimes(const AppliedTimes& times) {
 }
 
 void RunJob(const JobSettings* settings) {
-  AppliedTimes times;
-  PlanAppliedTimes(*settings, &times);
   // Counted also where nobody asks for the counts, so that the walk has one way.
   JobReport unread;
   StartJobReport(&unread);
   JobReport* report = settings->report ? settings->report : &unread;
+  if (settings->undoPath[0] != 0) {
+    RunUndo(settings, report);
+    if (settings->log) LogCounts(settings->log, *report);
+    return;
+  }
+  AppliedTimes times;
+  PlanAppliedTimes(*settings, &times);
   Walk walk;
   if (!StartWalk(&walk, settings, report, times)) {
     ReportNotChanged(report, "", REASON_NO_MEMORY, ERROR_NOT_ENOUGH_MEMORY);
@@ -441,6 +505,7 @@ void RunJob(const JobSettings* settings) {
     if (const TargetEntry* target = TargetOf(node)) ProcessTarget(&walk, *target);
   }
   EndWalk(&walk);
+  if (settings->log) LogCounts(settings->log, *report);
 }
 
 void ApplyChanges(const AppliedTimes& times, const char* path, uint32_t orMask, uint32_t andMask) {

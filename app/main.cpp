@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/build_settings.h"
+#include "app/change_log_file.h"
 #include "app/code_page_guard.h"
 #include "app/job_report_texts.h"
 #include "app/job_settings.h"
@@ -42,11 +43,17 @@ int RunApplication(HINSTANCE instance, int count, char** vector, JobReport* refu
   }
   bool start = true;
   int exitCode = EXIT_DONE;
-  if (record.showDialog) {
+  // An undo has nothing for the dialog to show: what it puts back is in its log.
+  if (record.showDialog && record.undoPath[0] == 0) {
     ShowNotChangedBox(nullptr, *refusedTargets, HEADING_TARGETS);
     start = ShowMainDialog(nullptr, &record);  // OK rewrites the record in its apply form
   } else {
     MakeApplyMasks(&record);
+  }
+  ChangeLog log;
+  if (start && !OpenLogsForJob(&record, &log)) {
+    start = false;
+    exitCode = EXIT_JOB_NOT_STARTED;
   }
   if (start) {
     JobReport report;
@@ -67,6 +74,7 @@ int RunApplication(HINSTANCE instance, int count, char** vector, JobReport* refu
       // A job that could not run at all must not look like success to a script or scheduler.
       exitCode = EXIT_JOB_NOT_STARTED;
     }
+    if (record.log) CloseChangeLog(record.log);
   }
   DestroyTargetList(record.targets);
   return exitCode;

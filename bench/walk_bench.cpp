@@ -5,6 +5,8 @@
 //     where no entry has it);
 //   - a shift job (each entry's last write moved an hour forward and back on alternate passes)
 //     against the times-only job, which writes one date;
+//   - the job with both, writing a change log ("/log:", one line before each change), against
+//     the same job without;
 //   - each against the former walk: a search by path (FindFirstFileW, a name at a time) and,
 //     per entry, the calls it made: SetFileAttributesA for attributes; CreateFileA for attribute
 //     writing, SetFileTime and CloseHandle for times; both for both; nothing when nothing changes;
@@ -27,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "app/change_log_file.h"
 #include "app/job_settings.h"
 #include "app/job_walk.h"
 #include "app/local_time.h"
@@ -171,17 +174,17 @@ double Fastest(const std::vector<double>& values) {
 
 enum Pass {
   ATTRIBUTE_JOB, ATTRIBUTE_FORMER, ATTRIB, TIME_JOB, TIME_FORMER, BOTH_JOB, BOTH_FORMER,
-  NOTHING_JOB, NOTHING_FORMER, SHIFT_JOB, PASSES
+  NOTHING_JOB, NOTHING_FORMER, SHIFT_JOB, BOTH_LOGGED, PASSES
 };
 const char* const kPassNames[PASSES] = {"attributes job", "attributes former", "attrib /s",
                                         "times job",      "times former",      "both job",
                                         "both former",    "nothing job",       "nothing former",
-                                        "shift job"};
+                                        "shift job",      "both job, logged"};
 
 // Passes that are compared run side by side and take turns at going first.
 const std::vector<std::vector<int>> kGroups = {{ATTRIBUTE_JOB, ATTRIBUTE_FORMER, ATTRIB},
                                                {TIME_JOB, TIME_FORMER, SHIFT_JOB},
-                                               {BOTH_JOB, BOTH_FORMER},
+                                               {BOTH_JOB, BOTH_FORMER, BOTH_LOGGED},
                                                {NOTHING_JOB, NOTHING_FORMER}};
 
 struct Ratio {
@@ -195,6 +198,7 @@ const Ratio kRatios[] = {
     {"both: job / former walk", BOTH_JOB, BOTH_FORMER},
     {"nothing to change: job / former walk", NOTHING_JOB, NOTHING_FORMER},
     {"times: shift job / date job", SHIFT_JOB, TIME_JOB},
+    {"both: job with a log / without", BOTH_LOGGED, BOTH_JOB},
 };
 
 struct Settings {
@@ -214,6 +218,22 @@ FILETIME ChosenTime(FILETIME* local) {
   SystemTimeToFileTime(&fields, &utc);
   UtcToLocalFileTime(utc, local);
   return utc;
+}
+
+// The job as the program runs it with "/log:": the log made (replacing the last run's), one line
+// written before each change, closed.
+void RunLoggedJob(JobSettings* record, const std::string& logPath) {
+  ChangeLog log;
+  DWORD error = 0;
+  if (!OpenChangeLog(&log, logPath.c_str(), true, &error)) {
+    std::fprintf(stderr, "cannot make the log %s (%lu)\n", logPath.c_str(),
+                 static_cast<unsigned long>(error));
+    return;
+  }
+  record->log = &log;
+  RunJob(record);
+  record->log = nullptr;
+  CloseChangeLog(&log);
 }
 
 int Time(const std::string& root, int runs) {
@@ -248,9 +268,9 @@ int Time(const std::string& root, int runs) {
       for (std::size_t k = 0; k < group.size(); ++k) {
         int pass = group[(k + run) % group.size()];
         bool flips = pass == ATTRIBUTE_JOB || pass == ATTRIBUTE_FORMER || pass == ATTRIB ||
-                     pass == BOTH_JOB || pass == BOTH_FORMER;
+                     pass == BOTH_JOB || pass == BOTH_FORMER || pass == BOTH_LOGGED;
         bool writesTime = pass == TIME_JOB || pass == TIME_FORMER || pass == BOTH_JOB ||
-                          pass == BOTH_FORMER;
+                          pass == BOTH_FORMER || pass == BOTH_LOGGED;
         DWORD orMask = 0, andMask = 0xFFFFFFFFu;
         if (flips && !hidden) orMask = FILE_ATTRIBUTE_HIDDEN;
         if (flips && hidden) andMask = ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
@@ -274,6 +294,7 @@ int Time(const std::string& root, int runs) {
           case BOTH_JOB:
           case NOTHING_JOB:
           case SHIFT_JOB: RunJob(&settings.record); break;
+          case BOTH_LOGGED: RunLoggedJob(&settings.record, root + ".log.tsv"); break;
           case ATTRIB: Attrib(root, !hidden); break;
           default: FormerWalk(root, former); break;
         }

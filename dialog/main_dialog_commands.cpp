@@ -15,6 +15,7 @@
 #include "dialog/attribute_states.h"
 #include "dialog/dialog_ids.h"
 #include "dialog/file_list.h"
+#include "dialog/log_files.h"
 #include "dialog/resource_ids.h"
 #include "dialog/row_kinds.h"
 #include "dialog/timestamp_rows.h"
@@ -99,6 +100,8 @@ INT_PTR OnOk(HWND dialog, int, int) {
   fresh.filterKind = SelectedFilterKind(dialog);
   fresh.showDialog = old->showDialog;
   fresh.showTrayIcon = old->showTrayIcon;
+  std::memcpy(fresh.logPath, old->logPath, sizeof fresh.logPath);
+  fresh.replaceLog = old->replaceLog;
   TargetList* oldTargets = old->targets;
   CopyJobSettings(old, &fresh);
   DestroyTargetList(oldTargets);
@@ -242,6 +245,29 @@ INT_PTR OnRegisterDesktop(HWND dialog) {
   return TRUE;
 }
 
+// The log is the one choice kept in the record before OK: no control shows it, and OK takes it
+// from there.
+INT_PTR OnWriteLog(HWND dialog) {
+  JobSettings* record = RecordOf(dialog);
+  char path[PATH_BUFFER_SIZE];
+  if (record && ChooseLogFile(dialog, LOG_FILE_TO_WRITE, record->logPath, path, sizeof path)) {
+    CopyBounded(sizeof record->logPath, path, record->logPath);
+    record->replaceLog = true;  // the save dialog has asked
+  }
+  return TRUE;
+}
+
+// The undo runs as the job in place of the one the dialog shows, which is left as it was.
+INT_PTR OnUndoFromLog(HWND dialog) {
+  JobSettings* record = RecordOf(dialog);
+  char path[PATH_BUFFER_SIZE];
+  if (record && ChooseLogFile(dialog, LOG_FILE_TO_UNDO, "", path, sizeof path)) {
+    CopyBounded(sizeof record->undoPath, path, record->undoPath);
+    EndDialog(dialog, 1);
+  }
+  return TRUE;
+}
+
 struct SysCommandRow {
   int id;
   INT_PTR (*handler)(HWND dialog);
@@ -251,6 +277,8 @@ const SysCommandRow kSysCommands[] = {
     {IDM_TOPMOST, OnTopmost},
     {IDM_RESET_ATTRIBUTES, OnResetAttributes},
     {IDM_RESET_TIMESTAMPS, OnResetTimestamps},
+    {IDM_WRITE_LOG, OnWriteLog},
+    {IDM_UNDO_FROM_LOG, OnUndoFromLog},
     {IDM_REGISTER_SENDTO, OnRegisterSendTo},
     {IDM_REGISTER_DESKTOP, OnRegisterDesktop},
 };
@@ -284,6 +312,8 @@ INT_PTR OnMainDialogInitMenuPopup(HWND dialog, HMENU menu) {
                     sizeof kAttributeCommands / sizeof kAttributeCommands[0]);
   CheckMenuCommands(dialog, menu, kRowCommands, sizeof kRowCommands / sizeof kRowCommands[0]);
   CheckMenuItemIf(IsTopmost(dialog), menu, IDM_TOPMOST, MF_BYCOMMAND);
+  const JobSettings* record = RecordOf(dialog);
+  CheckMenuItemIf(record && record->logPath[0] != 0, menu, IDM_WRITE_LOG, MF_BYCOMMAND);
   return TRUE;
 }
 

@@ -550,17 +550,20 @@ TEST_F(MainDialogTest, SystemMenuToolsAndSelfCopyButtons) {
       {IDM_RESET_ATTRIBUTES, "属性指定を初期値に戻す(&B)"},
       {IDM_RESET_TIMESTAMPS, "日時指定を初期値に戻す(&D)"},
       {0, ""},
+      {IDM_WRITE_LOG, "変更を記録する..."},
+      {IDM_UNDO_FROM_LOG, "記録から元に戻す..."},
+      {0, ""},
       {static_cast<UINT>(-1), "ショートカットの登録(&L)"},
       {0, ""},
       {IDM_ABOUT, "About(&A)"},
   };
-  for (int i = 0; i < 8; ++i) {
+  for (int i = 0; i < 11; ++i) {
     char text[64] = "";
     GetMenuStringA(system, maximize + 1 + i, text, sizeof text, MF_BYPOSITION);
     EXPECT_EQ(items[i].id, GetMenuItemID(system, maximize + 1 + i)) << i;
     EXPECT_EQ(std::string(items[i].text), text) << i;
   }
-  HMENU shortcuts = GetSubMenu(system, maximize + 6);
+  HMENU shortcuts = GetSubMenu(system, maximize + 9);
   ASSERT_NE(nullptr, shortcuts);
   EXPECT_EQ(static_cast<UINT>(IDM_REGISTER_SENDTO), GetMenuItemID(shortcuts, 0));
   EXPECT_EQ(static_cast<UINT>(IDM_REGISTER_DESKTOP), GetMenuItemID(shortcuts, 1));
