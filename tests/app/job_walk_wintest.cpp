@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/change_log_file.h"
 #include "app/job_walk.h"
 #include "app/local_time.h"
 #include "support/recording_calls.h"
@@ -696,3 +697,34 @@ TEST(RunJob, CancelledInTheMiddleLeavesEveryEntryBeforeOrAfter) {
 }
 
 }  // namespace
+
+// A log that stops taking lines (a full disk) stops the job: the entry whose line did not go out
+// is left as it was and told, and no change follows it unrecorded.
+TEST(RunJob, ALogThatStopsTakingLinesStopsTheJobBeforeTheNextChange) {
+  TempFolder folder;
+  std::vector<std::string> entries = {folder.MakeFolder("T"), folder.MakeFile("T\\a.txt"),
+                                      folder.MakeFile("T\\b.txt")};
+  ChangeLog log;
+  DWORD error = 0;
+  ASSERT_TRUE(OpenChangeLog(&log, folder.Join("job.tsv").c_str(), false, &error)) << error;
+  // The same file, open for reading only: every write to it is refused from here on.
+  HANDLE writable = log.file;
+  log.file = CreateFileA(folder.Join("job.tsv").c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, log.file);
+  Job job;
+  job.Add(entries[0]);
+  job.record.recurse = true;
+  job.record.log = &log;
+  JobReport report;
+  StartJobReport(&report);
+  job.record.report = &report;
+  RunJob(&job.record);
+  CloseChangeLog(&log);
+  CloseHandle(writable);
+  for (const std::string& entry : entries) EXPECT_FALSE(IsHidden(entry)) << entry;
+  EXPECT_EQ(0u, report.counts[OUTCOME_CHANGED]);
+  ASSERT_EQ(1, report.listedCount);
+  EXPECT_EQ(REASON_NOT_LOGGED, report.listed[0].reason);
+  EXPECT_EQ(Lower(entries[0]), Lower(report.listed[0].path));
+}
