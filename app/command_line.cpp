@@ -9,135 +9,111 @@
 
 namespace {
 
-// Both passes run the same rules; the counting pass has no block to write into. One rule serves
-// the code page text and the UTF-16 text of the platform: a unit is a byte or a UTF-16 unit.
-template <typename Unit>
+// Both passes run the same rules; the counting pass has no block to write into.
 struct SplitSink {
-  Unit** vector;
-  Unit* cursor;
+  char16_t** vector;
+  char16_t* cursor;
   std::size_t units;
   int count;
 };
 
-template <typename Unit>
-void Put(SplitSink<Unit>& sink, Unit unit) {
+void Put(SplitSink& sink, char16_t unit) {
   if (sink.cursor) *sink.cursor++ = unit;
   ++sink.units;
 }
 
-template <typename Unit>
-void BeginArgument(SplitSink<Unit>& sink) {
+void BeginArgument(SplitSink& sink) {
   if (sink.vector) sink.vector[sink.count] = sink.cursor;
   ++sink.count;
 }
 
-template <typename Unit>
-bool IsBlank(Unit unit) {
-  return unit == ' ' || unit == '\t';
-}
+// Whole units only: a unit of a character outside ASCII, surrogates included, is never a
+// blank, a quote or a backslash, even when its low byte is one.
+bool IsBlank(char16_t unit) { return unit == u' ' || unit == u'\t'; }
 
-// How many units form the character at p. A double-byte character is copied whole, so that its
-// second byte is never read as a backslash or a quote. A lead byte without a valid second byte
-// (at the end of the text, or before a quote, a blank or another broken byte) stands alone, so
-// it cannot swallow them. No UTF-16 unit, surrogates included, is ever a quote, a backslash or
-// a blank, so every one stands alone.
-int CharUnits(const char* p) { return IsDoubleByteAt(p) ? 2 : 1; }
-int CharUnits(const wchar_t*) { return 1; }
-
-template <typename Unit>
-const Unit* ReadProgramName(const Unit* p, SplitSink<Unit>& sink) {
+// The program name knows no escapes: a path may end in a backslash right before its closing
+// quote.
+const char16_t* ReadProgramName(const char16_t* p, SplitSink& sink) {
   BeginArgument(sink);
-  if (*p == '"') {
-    for (++p; *p && *p != '"'; ++p) Put(sink, *p);
-    if (*p == '"') ++p;
+  if (*p == u'"') {
+    for (++p; *p && *p != u'"'; ++p) Put(sink, *p);
+    if (*p == u'"') ++p;
   } else {
     for (; *p && !IsBlank(*p); ++p) Put(sink, *p);
   }
-  Put(sink, Unit(0));
+  Put(sink, 0);
   return p;
 }
 
-template <typename Unit>
-const Unit* ReadQuote(const Unit* p, bool& inQuotes, SplitSink<Unit>& sink) {
+const char16_t* ReadQuote(const char16_t* p, bool& inQuotes, SplitSink& sink) {
   ++p;  // the quote itself is dropped
-  if (inQuotes && *p == '"') {
-    Put(sink, Unit('"'));
+  if (inQuotes && *p == u'"') {
+    Put(sink, u'"');
     ++p;
   }
   inQuotes = !inQuotes;
   return p;
 }
 
-template <typename Unit>
-const Unit* ReadArgument(const Unit* p, SplitSink<Unit>& sink) {
+const char16_t* ReadArgument(const char16_t* p, SplitSink& sink) {
   BeginArgument(sink);
   bool inQuotes = false;
   while (*p) {
-    Unit unit = *p;
-    if (unit == '\\') {
+    char16_t unit = *p;
+    if (unit == u'\\') {
       std::size_t run = 0;
-      while (p[run] == '\\') ++run;
-      if (p[run] != '"') {
-        for (std::size_t i = 0; i < run; ++i) Put(sink, Unit('\\'));
+      while (p[run] == u'\\') ++run;
+      if (p[run] != u'"') {
+        for (std::size_t i = 0; i < run; ++i) Put(sink, u'\\');
         p += run;
         continue;
       }
-      for (std::size_t i = 0; i < run / 2; ++i) Put(sink, Unit('\\'));
+      for (std::size_t i = 0; i < run / 2; ++i) Put(sink, u'\\');
       p += run;
       if (run % 2 == 1) {
-        Put(sink, Unit('"'));
+        Put(sink, u'"');
         ++p;
       } else {
         p = ReadQuote(p, inQuotes, sink);
       }
       continue;
     }
-    if (unit == '"') {
+    if (unit == u'"') {
       p = ReadQuote(p, inQuotes, sink);
       continue;
     }
     if (IsBlank(unit) && !inQuotes) break;
-    for (int i = CharUnits(p); i > 0; --i) Put(sink, *p++);
+    Put(sink, *p++);
   }
   return p;
 }
 
-template <typename Unit>
-void SplitPass(const Unit* p, SplitSink<Unit>& sink) {
+void SplitPass(const char16_t* p, SplitSink& sink) {
   p = ReadProgramName(p, sink);
   for (;;) {
     while (IsBlank(*p)) ++p;
     if (*p == 0) break;
     p = ReadArgument(p, sink);
-    Put(sink, Unit(0));
+    Put(sink, 0);
   }
-}
-
-template <typename Unit>
-Unit** Split(const Unit* text, int* count) {
-  SplitSink<Unit> counting = {nullptr, nullptr, 0, 0};
-  SplitPass(text, counting);
-  std::size_t pointerBytes = sizeof(Unit*) * (static_cast<std::size_t>(counting.count) + 1);
-  Unit** vector = static_cast<Unit**>(std::malloc(pointerBytes + sizeof(Unit) * counting.units));
-  if (vector == nullptr) return nullptr;
-  Unit* texts = reinterpret_cast<Unit*>(reinterpret_cast<char*>(vector) + pointerBytes);
-  SplitSink<Unit> filling = {vector, texts, 0, 0};
-  SplitPass(text, filling);
-  vector[filling.count] = nullptr;
-  if (count) *count = filling.count;
-  return vector;
 }
 
 }  // namespace
 
-char** SplitCommandLine(const char* text, int* count) {
-  if (text == nullptr) text = "";
-  return Split(text, count);
-}
-
-wchar_t** SplitWideCommandLine(const wchar_t* text, int* count) {
-  if (text == nullptr) text = L"";
-  return Split(text, count);
+char16_t** SplitUtf16CommandLine(const char16_t* text, int* count) {
+  if (text == nullptr) text = u"";
+  SplitSink counting = {nullptr, nullptr, 0, 0};
+  SplitPass(text, counting);
+  std::size_t pointerBytes = sizeof(char16_t*) * (static_cast<std::size_t>(counting.count) + 1);
+  char16_t** vector =
+      static_cast<char16_t**>(std::malloc(pointerBytes + sizeof(char16_t) * counting.units));
+  if (vector == nullptr) return nullptr;
+  char16_t* texts = reinterpret_cast<char16_t*>(reinterpret_cast<char*>(vector) + pointerBytes);
+  SplitSink filling = {vector, texts, 0, 0};
+  SplitPass(text, filling);
+  vector[filling.count] = nullptr;
+  if (count) *count = filling.count;
+  return vector;
 }
 
 bool ParseAttributeLetters(const char* text, uint32_t* bits) {

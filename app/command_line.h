@@ -4,12 +4,12 @@
 
 #include <cstdint>
 
-// One allocated block: count + 1 pointers (the last null) followed by the texts. Release the
-// whole vector with free(). Returns null when memory runs out. The count is at least 1.
-char** SplitCommandLine(const char* text, int* count);
-// The same rules on the platform's UTF-16 command line, so that where an argument ends is
-// decided before any text is converted to the code page; the same block layout.
-wchar_t** SplitWideCommandLine(const wchar_t* text, int* count);
+// The platform's UTF-16 command line, split before any text is converted to the code page:
+// the conversion may turn a character the code page lacks into a quote or a blank, which would
+// move where an argument ends. One allocated block: count + 1 pointers (the last null)
+// followed by the texts; release the whole vector with free(). Returns null when memory runs
+// out. The count is at least 1: the program name, empty for a null or empty text.
+char16_t** SplitUtf16CommandLine(const char16_t* text, int* count);
 
 // Every argument that begins with it is an option, never a target: a mistyped option would
 // otherwise be taken for a name that does not exist and dropped.

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <string>
 
 #include "app/command_line.h"
 #include "app/job_report_texts.h"
@@ -12,11 +13,25 @@
 
 namespace {
 
+// WCHAR and char16_t hold the same UTF-16 units under two types; the texts are copied across
+// rather than read through a cast of one type as the other.
+static_assert(sizeof(WCHAR) == sizeof(char16_t), "WCHAR holds one UTF-16 unit");
+
+// The splitter's own copy of the line, in one allocation; null when memory runs out.
+char16_t* Utf16Copy(const WCHAR* text) {
+  std::size_t units = text ? std::wcslen(text) : 0;
+  char16_t* copy = static_cast<char16_t*>(std::malloc(sizeof(char16_t) * (units + 1)));
+  if (copy == nullptr) return nullptr;
+  for (std::size_t i = 0; i < units; ++i) copy[i] = static_cast<char16_t>(text[i]);
+  copy[units] = 0;
+  return copy;
+}
+
 // Room for one argument: its text (a code page character takes at most two bytes for each
 // UTF-16 unit) or a short path.
-std::size_t RoomFor(const wchar_t* argument) {
+std::size_t RoomFor(std::size_t units) {
   const std::size_t shortPath = PATH_BUFFER_SIZE;
-  std::size_t text = 2 * std::wcslen(argument) + 1;
+  std::size_t text = 2 * units + 1;
   return text > shortPath ? text : shortPath;
 }
 
@@ -35,33 +50,47 @@ void RefuseTarget(const wchar_t* argument, JobReport* refusedTargets) {
 }  // namespace
 
 char** CodePageArguments(const WCHAR* commandLine, int* count, JobReport* refusedTargets) {
-  int wideCount = 0;
-  wchar_t** wide = SplitWideCommandLine(commandLine, &wideCount);
-  if (wide == nullptr) return nullptr;
-  std::size_t pointerBytes = sizeof(char*) * (static_cast<std::size_t>(wideCount) + 1);
+  char16_t* line = Utf16Copy(commandLine);
+  if (line == nullptr) return nullptr;
+  int splitCount = 0;
+  char16_t** split = SplitUtf16CommandLine(line, &splitCount);
+  std::free(line);
+  if (split == nullptr) return nullptr;
+  std::size_t pointerBytes = sizeof(char*) * (static_cast<std::size_t>(splitCount) + 1);
   std::size_t textBytes = 0;
-  for (int i = 0; i < wideCount; ++i) textBytes += RoomFor(wide[i]);
+  std::size_t longest = 0;
+  for (int i = 0; i < splitCount; ++i) {
+    std::size_t units = std::char_traits<char16_t>::length(split[i]);
+    textBytes += RoomFor(units);
+    if (units > longest) longest = units;
+  }
   char** vector = static_cast<char**>(std::malloc(pointerBytes + textBytes));
-  if (vector == nullptr) {
+  WCHAR* wide = static_cast<WCHAR*>(std::malloc(sizeof(WCHAR) * (longest + 1)));
+  if (vector == nullptr || wide == nullptr) {
+    std::free(vector);
     std::free(wide);
+    std::free(split);
     return nullptr;
   }
   char* cursor = reinterpret_cast<char*>(vector) + pointerBytes;
   int kept = 0;
-  for (int i = 0; i < wideCount; ++i) {
-    int room = static_cast<int>(RoomFor(wide[i]));
-    if (!PathFromWide(wide[i], cursor, room) && i > 0) {
-      if (wide[i][0] != OPTION_MARK) {
-        RefuseTarget(wide[i], refusedTargets);
+  for (int i = 0; i < splitCount; ++i) {
+    std::size_t units = std::char_traits<char16_t>::length(split[i]);
+    for (std::size_t j = 0; j <= units; ++j) wide[j] = static_cast<WCHAR>(split[i][j]);
+    int room = static_cast<int>(RoomFor(units));
+    if (!PathFromWide(wide, cursor, room) && i > 0) {
+      if (wide[0] != OPTION_MARK) {
+        RefuseTarget(wide, refusedTargets);
         continue;
       }
-      ShownNameFromWide(wide[i], static_cast<int>(std::wcslen(wide[i])), cursor, room);
+      ShownNameFromWide(wide, static_cast<int>(units), cursor, room);
     }
     vector[kept++] = cursor;
     cursor += std::strlen(cursor) + 1;
   }
   vector[kept] = nullptr;
   std::free(wide);
+  std::free(split);
   if (count) *count = kept;
   return vector;
 }

@@ -6,7 +6,7 @@
 
 #include "app/job_report.h"
 
-// The block layout of SplitCommandLine (release it with free()); null when memory runs out.
+// The block layout of SplitUtf16CommandLine (release it with free()); null when memory runs out.
 // An argument the code page cannot hold stands for its short path when it names an existing
 // entry that has one. Otherwise a target is left out, with a trace line, into refusedTargets
 // (may be null) with its reason; an option stays, each character the code page lacks shown as

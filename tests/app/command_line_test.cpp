@@ -1,27 +1,25 @@
 // The command line's own rules: splitting, attribute letters and the date text.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
-#include "text/chars.h"
 
 namespace {
 
-// Splits with either splitter and checks the block: the texts follow the pointer array back to
-// back, so a single free() releases everything (ASan reports any write past the block or a
-// second allocation left behind).
-template <typename Unit>
-std::vector<std::basic_string<Unit>> SplitWith(Unit** (*split)(const Unit*, int*),
-                                               const Unit* text) {
+// Splits and checks the block: the texts follow the pointer array back to back, so a single
+// free() releases everything (ASan reports any write past the block or a second allocation left
+// behind).
+std::vector<std::u16string> Split(const char16_t* text) {
   int count = -1;
-  Unit** vector = split(text, &count);
-  std::vector<std::basic_string<Unit>> result;
+  char16_t** vector = SplitUtf16CommandLine(text, &count);
+  std::vector<std::u16string> result;
   if (vector == nullptr) return result;
-  const Unit* expected = reinterpret_cast<const Unit*>(vector + count + 1);
+  const char16_t* expected = reinterpret_cast<const char16_t*>(vector + count + 1);
   for (int i = 0; i < count; ++i) {
     EXPECT_EQ(expected, vector[i]) << "argument " << i << " lies outside the block layout";
     result.emplace_back(vector[i]);
@@ -32,89 +30,64 @@ std::vector<std::basic_string<Unit>> SplitWith(Unit** (*split)(const Unit*, int*
   return result;
 }
 
-std::vector<std::string> Split(const char* text) { return SplitWith(SplitCommandLine, text); }
-
-std::vector<std::wstring> SplitWide(const wchar_t* text) {
-  return SplitWith(SplitWideCommandLine, text);
-}
-
-struct SplitCase {
-  const char* text;
-  std::vector<std::string> arguments;
-};
-
-const SplitCase kSplitCases[] = {
-    {"", {""}},
-    {"prog", {"prog"}},
-    {"prog  a\tb  ", {"prog", "a", "b"}},
-    // The program name is taken literally, and the next argument may follow the quote at once.
-    {"\"C:\\Pro gram\\x.exe\"next", {"C:\\Pro gram\\x.exe", "next"}},
-    {"\"C:\\a\\\" b", {"C:\\a\\", "b"}},
-    {"\"unterminated name", {"unterminated name"}},
-    {"p\\\"q r", {"p\\\"q", "r"}},
-    {"p \"a b\" c", {"p", "a b", "c"}},
-    {"p a\\\\\"b c\"", {"p", "a\\b c"}},          // two backslashes and a quote: one, quote opens
-    {"p a\\\\\\\"b", {"p", "a\\\"b"}},           // three: one backslash and a literal quote
-    {"p a\\\\\\\\b\\", {"p", "a\\\\\\\\b\\"}},   // no quote follows: unchanged
-    {"p \"a\"\"b\" c", {"p", "a\"b c"}},     // a doubled quote inside quotes is written and closes
-    {"p \"a\\\\\"\"b\"", {"p", "a\\\"b"}},
-    {"p \"\"", {"p", ""}},
-    // A second byte 0x5C is no backslash, so the quote after it opens quotes.
-    {"p \x95\x5c\"x y\"", {"p", "\x95\x5cx y"}},
-    // A lead byte pairs only with a valid second byte: a broken one cannot swallow the quote
-    // or the blank after it.
-    {"p \x81\"ab c\"", {"p", "\x81" "ab c"}},
-    {"p a\x81 b", {"p", "a\x81", "b"}},
-    {"p \x81\x81\x81 b", {"p", "\x81\x81\x81", "b"}},
-    {"p a\x81", {"p", "a\x81"}},                  // a lead byte at the end stands alone
-    {"p \"\x81", {"p", "\x81"}},
-};
-
-TEST(SplitCommandLine, FollowsQuoteAndBackslashRules) {
-  for (const auto& c : kSplitCases) EXPECT_EQ(c.arguments, Split(c.text)) << c.text;
-}
-
-// The UTF-16 line in the test's own terms: one unit per code page character, a double-byte
-// character as its code (never a quote, a backslash or a blank, as no UTF-16 unit of a
-// character outside ASCII is).
-std::wstring ToUnits(const std::string& text) {
-  std::wstring units;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    unsigned code = static_cast<unsigned char>(text[i]);
-    if (IsDoubleByteAt(text.c_str() + i)) code = code * 256 + static_cast<unsigned char>(text[++i]);
-    units += static_cast<wchar_t>(code);
+// The units as a failure message can show them: ASCII as itself, any other unit as \uXXXX.
+std::string Shown(const std::u16string& text) {
+  std::string shown;
+  for (char16_t unit : text) {
+    char buffer[8];
+    if (unit >= 0x20 && unit < 0x7F) {
+      shown += static_cast<char>(unit);
+    } else {
+      std::snprintf(buffer, sizeof buffer, "\\u%04X", static_cast<unsigned>(unit));
+      shown += buffer;
+    }
   }
-  return units;
+  return shown;
 }
 
-std::string FromUnits(const std::wstring& units) {
-  std::string text;
-  for (wchar_t unit : units) {
-    if (unit > 0xFF) text += static_cast<char>(unit >> 8);
-    text += static_cast<char>(unit & 0xFF);
-  }
-  return text;
+std::string Shown(const std::vector<std::u16string>& arguments) {
+  std::string shown;
+  for (const std::u16string& argument : arguments) shown += "[" + Shown(argument) + "]";
+  return shown;
 }
 
-// One rule on both lines: the UTF-16 splitter cuts every code page text where the code page
-// splitter does.
-TEST(SplitWideCommandLine, AgreesWithTheCodePageSplitter) {
-  for (const auto& c : kSplitCases) {
-    std::vector<std::string> arguments;
-    for (const std::wstring& argument : SplitWide(ToUnits(c.text).c_str()))
-      arguments.push_back(FromUnits(argument));
-    EXPECT_EQ(c.arguments, arguments) << c.text;
-  }
-  EXPECT_EQ(std::vector<std::wstring>{L""}, SplitWide(nullptr));
-}
-
-TEST(SplitCommandLine, NullTextGivesOneEmptyName) {
-  int count = 0;
-  char** vector = SplitCommandLine(nullptr, &count);
-  ASSERT_NE(nullptr, vector);
-  EXPECT_EQ(1, count);
-  EXPECT_STREQ("", vector[0]);
-  std::free(vector);
+TEST(SplitUtf16CommandLine, FollowsQuoteAndBackslashRules) {
+  // Longer than any command line the platform passes: the block is sized by the text alone.
+  const std::u16string longArgument(40000, u'x');
+  const struct {
+    std::u16string text;
+    std::vector<std::u16string> arguments;
+  } cases[] = {
+      {u"", {u""}},
+      {u"prog", {u"prog"}},
+      {u"prog  a\tb  ", {u"prog", u"a", u"b"}},
+      // The program name is taken literally, and the next argument may follow the quote at once.
+      {u"\"C:\\Pro gram\\x.exe\"next", {u"C:\\Pro gram\\x.exe", u"next"}},
+      {u"\"C:\\a\\\" b", {u"C:\\a\\", u"b"}},
+      {u"\"unterminated name", {u"unterminated name"}},
+      {u"\"C:\\\u8868\\x.exe\" a", {u"C:\\\u8868\\x.exe", u"a"}},
+      {u"p\\\"q r", {u"p\\\"q", u"r"}},
+      {u"p \"a b\" c", {u"p", u"a b", u"c"}},
+      {u"p a\\\\\"b c\"", {u"p", u"a\\b c"}},          // two backslashes and a quote: one, quote opens
+      {u"p a\\\\\\\"b", {u"p", u"a\\\"b"}},           // three: one backslash and a literal quote
+      {u"p a\\\\\\\\b\\", {u"p", u"a\\\\\\\\b\\"}},   // no quote follows: unchanged
+      {u"p \"a\"\"b\" c", {u"p", u"a\"b c"}},     // a doubled quote inside quotes is written and closes
+      {u"p \"a\\\\\"\"b\"", {u"p", u"a\\\"b"}},
+      {u"p \"\"", {u"p", u""}},
+      {u"p \"\" \"\"", {u"p", u"", u""}},
+      {u"p \"unterminated arg", {u"p", u"unterminated arg"}},
+      // A unit is read whole: one whose low byte is a backslash, a quote or a blank is none of
+      // them (U+225C, U+2022, U+0920, U+0909; a lone surrogate 0xDC22).
+      {u"p \u225C\"x y\"", {u"p", u"\u225Cx y"}},
+      {u"p \u2022a b\u2022", {u"p", u"\u2022a", u"b\u2022"}},
+      {u"p a\u0920b\u0909c", {u"p", u"a\u0920b\u0909c"}},
+      {u"p \xDC22q r\xD83D \U0001F600", {u"p", u"\xDC22q", u"r\xD83D", u"\U0001F600"}},
+      {u"p " + longArgument + u" \"" + longArgument + u"\"",
+       {u"p", longArgument, longArgument}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Shown(c.arguments), Shown(Split(c.text.c_str()))) << Shown(c.text.substr(0, 60));
+  EXPECT_EQ(Shown(std::vector<std::u16string>{u""}), Shown(Split(nullptr)));
 }
 
 // Only the four letters are read; any other character, the second byte of a double-byte one

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
 #include "app/job_report.h"
 #include "app/wide_arguments.h"
 #include "support/temp_folder.h"
@@ -27,14 +26,6 @@ std::vector<std::string> Arguments(const std::wstring& line, JobReport* refused)
   return result;
 }
 
-std::vector<std::string> SplitCodePage(const std::string& line) {
-  int count = -1;
-  char** vector = SplitCommandLine(line.c_str(), &count);
-  std::vector<std::string> result(vector, vector + count);
-  std::free(vector);
-  return result;
-}
-
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 TEST(CodePageArguments, SplitOnTheUtf16LineThenEachTakenExactly) {
@@ -48,9 +39,12 @@ TEST(CodePageArguments, SplitOnTheUtf16LineThenEachTakenExactly) {
     int traced;
     std::vector<std::string> refused;  // as the report names them, past the folder
   } cases[] = {
-      // The code page line splits alike, options and double-byte characters included.
-      {L"prog /on:h \"/write:2006\u5e7401\u670803\u65e5 12:34:56\" a\\\\\"b c\" x\u8868\\",
-       SplitCodePage("prog /on:h \"/write:2006年01月03日 12:34:56\" a\\\\\"b c\" x表\\"), 0, {}},
+      // Split on the UTF-16 line, then each argument converted whole: the second byte of 表 in
+      // the code page is a backslash, and still the quote after it closes.
+      {L"prog /on:h \"/write:2006\u5e7401\u670803\u65e5 12:34:56\" a\\\\\"b c\" x\u8868\\ "
+       L"\"/\u8868\" /sub:1",
+       {"prog", "/on:h", "/write:2006年01月03日 12:34:56", "a\\b c", "x表\\", "/表", "/sub:1"}, 0,
+       {}},
       // A folder ending in U+00A5 keeps its closing quote, so the next target stays its own.
       {L"prog " + Quoted(yenFolder) + L" " + Quoted(accented) + L" /dlg:0",
        {"prog", ShortPathOf(yenFolder), ShortPathOf(accented), "/dlg:0"}, 0, {}},

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -235,6 +236,7 @@ TEST_F(CommandsTest, FilterKindsSwitchTheFieldAndItsHelp) {
       {2, true, "正規表現による検索で絞り込みます。"},
   };
   SetDlgItemTextA(dialog_, IDC_FILTER_PATTERN, "kept");
+  const LRESULT tools = SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0);
   for (const auto& c : cases) {
     SelectKind(c.index);
     EXPECT_EQ(c.enabled, IsWindowEnabled(Item(IDC_FILTER_PATTERN)) != FALSE) << c.index;
@@ -245,12 +247,99 @@ TEST_F(CommandsTest, FilterKindsSwitchTheFieldAndItsHelp) {
     }
     EXPECT_EQ("kept", Text(IDC_FILTER_PATTERN));
   }
-  EXPECT_EQ(23, SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0));  // replaced, never added twice
+  EXPECT_EQ(tools, SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0));  // replaced, never added twice
   // The label follows the pattern's text, whatever the kind.
   SetDlgItemTextA(dialog_, IDC_FILTER_PATTERN, "");
   EXPECT_FALSE(IsWindowEnabled(Item(IDC_FILTER_LABEL)));
   SetDlgItemTextA(dialog_, IDC_FILTER_PATTERN, "a");
   EXPECT_TRUE(IsWindowEnabled(Item(IDC_FILTER_LABEL)));
+}
+
+// Every help text shows over its own control when the pointer rests there, never two for one
+// control, each control in a look of the dialog where the user can point at it (shown and
+// enabled: the shift fields only for rows that shift); the filter's help, which has line
+// breaks, shows on several lines.
+TEST_F(CommandsTest, EachHelpShowsOverItsOwnControl) {
+  HWND tooltip = nullptr;
+  // The tip shown with the pointer at the control's centre: its control, null when none, and
+  // its height.
+  auto hover = [&](HWND control, HWND* shownFor) {
+    RECT rect;
+    GetWindowRect(control, &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    INPUT move = {};
+    move.type = INPUT_MOUSE;
+    move.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &move, sizeof move);
+    *shownFor = nullptr;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 2000;) {
+      PumpFor(20);
+      TOOLINFOA current = {};
+      current.cbSize = TTTOOLINFOA_V1_SIZE;
+      if (IsWindowVisible(tooltip) &&
+          SendMessageA(tooltip, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&current)) &&
+          reinterpret_cast<HWND>(current.uId) == control) {
+        *shownFor = control;
+        break;
+      }
+    }
+    RECT tip;
+    GetWindowRect(tooltip, &tip);
+    return tip.bottom - tip.top;
+  };
+  std::vector<int> helped, shown;  // control ids
+  for (TimeKind kind : {TIME_KIND_DATE, TIME_KIND_SHIFT}) {
+    for (TimestampEntry* row : {&record_.creation, &record_.lastWrite, &record_.lastAccess}) {
+      row->enabled = true;
+      row->kind = kind;
+    }
+    Open();
+    SelectKind(1);  // the pattern field, and with it its help, is enabled
+    tooltip = static_cast<HWND>(GetPropA(dialog_, PROP_DIALOGTOOLTIPCTRL));
+    ASSERT_NE(nullptr, tooltip);
+    SendMessageA(tooltip, TTM_SETDELAYTIME, TTDT_INITIAL, 1);
+    SendMessageA(tooltip, TTM_SETDELAYTIME, TTDT_RESHOW, 1);
+    SendMessageA(tooltip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
+    std::vector<HWND> controls;
+    int count = static_cast<int>(SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      TOOLINFOA tool = {};
+      tool.cbSize = TTTOOLINFOA_V1_SIZE;
+      SendMessageA(tooltip, TTM_ENUMTOOLSA, i, reinterpret_cast<LPARAM>(&tool));
+      controls.push_back(reinterpret_cast<HWND>(tool.uId));
+    }
+    ASSERT_FALSE(controls.empty());
+    for (HWND control : controls) {
+      int id = GetDlgCtrlID(control);
+      EXPECT_EQ(dialog_, GetParent(control)) << id;
+      EXPECT_EQ(1, std::count(controls.begin(), controls.end(), control)) << id;
+      if (kind == TIME_KIND_DATE) helped.push_back(id);
+      if (!IsWindowVisible(control) || !IsWindowEnabled(control)) continue;
+      HWND shownFor = nullptr;
+      hover(control, &shownFor);
+      EXPECT_EQ(control, shownFor) << "no help of its own over control " << id;
+      EXPECT_NE("", dialogtest::ToolText(tooltip, dialog_, control)) << id;
+      if (shownFor) shown.push_back(id);
+    }
+    if (kind == TIME_KIND_DATE) {
+      HWND shownFor = nullptr;
+      int oneLine = hover(Item(IDC_FILTER_KIND), &shownFor);
+      ASSERT_EQ(Item(IDC_FILTER_KIND), shownFor);
+      int patternHelp = hover(Item(IDC_FILTER_PATTERN), &shownFor);
+      ASSERT_EQ(Item(IDC_FILTER_PATTERN), shownFor);
+      EXPECT_GT(patternHelp, 2 * oneLine) << "the filter's help on one line";
+    }
+    SetCursorPos(5, 5);
+    Close();
+  }
+  // Only a row's copy from its own time is never enabled, so its help never shows.
+  const int neverEnabled[] = {IDC_CREATION_FROM_CREATION, IDC_LASTWRITE_FROM_LASTWRITE};
+  for (int id : helped) {
+    bool seen = std::find(shown.begin(), shown.end(), id) != shown.end();
+    bool off = std::find(std::begin(neverEnabled), std::end(neverEnabled), id) !=
+               std::end(neverEnabled);
+    EXPECT_NE(seen, off) << "control " << id;
+  }
 }
 
 // The pattern field holds no more than the record does, so that what OK stores is what the field
@@ -360,20 +449,45 @@ TEST_F(CommandsTest, FileListMenuOnlyWithAPathSelected) {
   EXPECT_EQ(1u, Entries().size());
 }
 
-TEST_F(CommandsTest, SystemMenuTopmostAndResets) {
+// The items of the open popup that offers the shortcut commands, if one is shown.
+std::vector<UINT> gShortcutItems;
+void CALLBACK ReadShortcutSubmenu(HWND, UINT, UINT_PTR, DWORD) {
+  for (HWND popup = nullptr; (popup = FindWindowExA(nullptr, popup, "#32768", nullptr));) {
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+    if (!IsWindowVisible(popup) || !menu || FindMenuItemPosition(menu, IDM_REGISTER_SENDTO) < 0)
+      continue;
+    gShortcutItems.clear();
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) gShortcutItems.push_back(GetMenuItemID(menu, i));
+    EndMenu();
+  }
+}
+
+// The system menu's own items, chosen as a user chooses them: the menu opened from the keyboard,
+// then the access letter its text shows.
+TEST_F(CommandsTest, SystemMenuItemsDoWhatTheySay) {
   record_.andMask = ATTR_READONLY;
   record_.orMask = ATTR_READONLY | ATTR_HIDDEN;
   record_.lastWrite = TimestampEntry{true, LocalValue(2006, 5, 6, 7, 8, 9)};
   Open();
-  HMENU system = GetSystemMenu(dialog_, FALSE);
+  auto choose = [this](WORD key) {
+    MenuProbe probe(key);
+    PostMessageA(dialog_, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    return probe.Wait();
+  };
+  auto topmostChecked = [](const SeenMenu& menu) {
+    for (const SeenMenuItem& item : menu.items)
+      if (item.id == IDM_TOPMOST) return item.checked;
+    ADD_FAILURE() << "no topmost item";
+    return false;
+  };
   // Wine puts an owner after its topmost owned tooltip instead of making it topmost, as
   // Windows does; without the tooltip the switch shows under Wine too.
   DestroyWindow(static_cast<HWND>(RemovePropA(dialog_, PROP_DIALOGTOOLTIPCTRL)));
   for (bool topmost : {true, false}) {
-    SendMessageA(dialog_, WM_SYSCOMMAND, IDM_TOPMOST, 0);
+    SeenMenu menu = choose('T');
+    ASSERT_TRUE(menu.shown);
+    EXPECT_EQ(!topmost, topmostChecked(menu)) << "the mark shows the state before the choice";
     EXPECT_EQ(topmost, IsTopmost(dialog_));
-    SendMessageA(dialog_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(system), 0);
-    EXPECT_EQ(topmost, (GetMenuState(system, IDM_TOPMOST, MF_BYCOMMAND) & MF_CHECKED) != 0);
   }
 
   for (int id : kAttributeIds) CheckDlgButton(dialog_, id, BST_CHECKED);
@@ -381,12 +495,12 @@ TEST_F(CommandsTest, SystemMenuTopmostAndResets) {
   Click(IDC_CREATION_ON);
   SetDlgItemTextA(dialog_, IDC_LASTWRITE_DATE, "edited");
   SetDlgItemTextA(dialog_, IDC_NOW_DATE, "stale");
-  SendMessageA(dialog_, WM_SYSCOMMAND, IDM_RESET_ATTRIBUTES, 0);
+  ASSERT_TRUE(choose('B').shown);
   const UINT expected[4] = {BST_UNCHECKED, BST_INDETERMINATE, BST_UNCHECKED, BST_CHECKED};
   for (int i = 0; i < 4; ++i)
     EXPECT_EQ(expected[i], IsDlgButtonChecked(dialog_, kAttributeIds[i])) << i;
   EXPECT_EQ("edited", Text(IDC_LASTWRITE_DATE));  // one reset does not touch the other's part
-  SendMessageA(dialog_, WM_SYSCOMMAND, IDM_RESET_TIMESTAMPS, 0);
+  ASSERT_TRUE(choose('D').shown);
   EXPECT_EQ(static_cast<UINT>(BST_CHECKED), IsDlgButtonChecked(dialog_, IDC_LASTWRITE_ON));
   EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED), IsDlgButtonChecked(dialog_, IDC_CREATION_ON));
   EXPECT_TRUE(ReadOnly(IDC_CREATION_DATE));
@@ -394,6 +508,23 @@ TEST_F(CommandsTest, SystemMenuTopmostAndResets) {
   EXPECT_EQ("2006-05-06", Text(IDC_LASTWRITE_DATE));
   EXPECT_EQ("07:08:09", Text(IDC_LASTWRITE_TIME));
   EXPECT_NE("stale", Text(IDC_NOW_DATE));
+
+  {
+    MessageBoxCloser closer(dialog_);
+    ASSERT_TRUE(choose('A').shown);
+    EXPECT_EQ(1u, closer.Seen().size()) << "the About box opens over the dialog";
+  }
+  // The shortcut item opens its submenu of the two places a shortcut can go; read, then closed,
+  // from inside the menu's loop.
+  gShortcutItems.clear();
+  UINT_PTR reader = SetTimer(nullptr, 0, 30, ReadShortcutSubmenu);
+  {
+    MenuProbe probe('L');
+    PostMessageA(dialog_, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    ASSERT_TRUE(probe.Wait().shown);
+  }
+  KillTimer(nullptr, reader);
+  EXPECT_EQ((std::vector<UINT>{IDM_REGISTER_SENDTO, IDM_REGISTER_DESKTOP}), gShortcutItems);
 }
 
 // A folder's own attributes say nothing of what lies inside it: once one joins the list by a
