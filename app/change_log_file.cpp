@@ -148,13 +148,26 @@ bool CheckUndoLog(const char* path, DWORD* error) {
 
 namespace {
 
+// Why a log cannot be had, in the words of the job's reasons where one fits.
+const char* LogErrorText(DWORD error) {
+  switch (error) {
+    case ERROR_INVALID_DATA:
+      return "作業の記録ではありません";
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return "同じ名前のファイルがすでにあります";
+    default:
+      return ReasonText(ReasonFromError(error, REASON_NO_ACCESS));
+  }
+}
+
 void RefuseJob(const JobSettings& record, const char* what, const char* path, DWORD error) {
-  Trace("! %s (%lu)\r\n => %s\r\n", what, static_cast<unsigned long>(error), path);
+  Trace("! %s %s (%lu)\r\n => %s\r\n", what, LogErrorText(error),
+        static_cast<unsigned long>(error), path);
   if (!record.showDialog) return;
   char text[1024];
   FormatBounded(text, sizeof text, "%s\r\n\r\n%s\r\n    %s (%lu)", what, path,
-                ReasonText(ReasonFromError(error, REASON_NO_ACCESS)),
-                static_cast<unsigned long>(error));
+                LogErrorText(error), static_cast<unsigned long>(error));
   MessageBoxA(nullptr, text, "Morvane", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 

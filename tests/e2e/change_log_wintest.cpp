@@ -220,6 +220,30 @@ TEST(ChangeLog, ALogThatCannotBeHadRefusesTheRun) {
       EXPECT_TRUE(before[i] == StateOf(tree.entries[i])) << c.arguments;
     EXPECT_EQ("an earlier job's log", ReadWhole(existing)) << c.arguments;
   }
+  // A user in front of the program is told why, in one box.
+  const struct {
+    std::string arguments;
+    const char* why;
+  } told[] = {
+      {"/undo:" + Quoted(notALog), "作業の記録ではありません"},
+      {"/on:h /log:" + Quoted(existing) + target, "同じ名前のファイルがすでにあります"},
+  };
+  for (const auto& c : told) {
+    PROCESS_INFORMATION process = StartProgram("/tray:0 " + c.arguments);
+    HWND dialog = WaitForDialog(process);
+    if (c.arguments.find("/undo:") == std::string::npos) {  // the settings dialog first
+      ASSERT_NE(nullptr, dialog);
+      Click(dialog, IDOK);
+      dialog = WaitForDialog(process, dialog);
+    }
+    ASSERT_NE(nullptr, dialog) << "no message box: " << c.arguments;
+    char text[2048] = "";
+    GetDlgItemTextA(dialog, 0xFFFF, text, sizeof text);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(2u, WaitForExit(process)) << c.arguments;
+    EXPECT_NE(std::string::npos, std::string(text).find(c.why)) << text;
+    EXPECT_TRUE(before[0] == StateOf(tree.entries[0]));
+  }
 }
 
 // A log written by hand or broken: each line that is not a log's own is told and left; an entry
