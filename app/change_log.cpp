@@ -74,6 +74,21 @@ std::size_t Finish(Writer& w) {
 }
 
 // A non-negative tick count as "yyyy-mm-dd hh:mm:ss.fffffff" (a fifth year digit from 10000).
+// "yyyy-mm-dd hh:mm:ss", the year with a fifth digit from 10000 on.
+void PutCalendar(Writer& w, const DateTimeFields& at) {
+  PutDigits(w, at.year, at.year >= 10000 ? 5 : 4);
+  PutByte(w, '-');
+  PutDigits(w, at.month, 2);
+  PutByte(w, '-');
+  PutDigits(w, at.day, 2);
+  PutByte(w, ' ');
+  PutDigits(w, at.hour, 2);
+  PutByte(w, ':');
+  PutDigits(w, at.minute, 2);
+  PutByte(w, ':');
+  PutDigits(w, at.second, 2);
+}
+
 void PutTime(Writer& w, int64_t ticks) {
   int64_t days = ticks / kTicksPerDay;
   const int64_t inDay = ticks % kTicksPerDay;
@@ -90,18 +105,9 @@ void PutTime(Writer& w, int64_t ticks) {
   const int year = static_cast<int>(kFirstYear + 400 * cycles400 + 100 * centuries + 4 * cycles4 + years);
   int month = 1;
   while (days >= DaysInMonth(year, month)) days -= DaysInMonth(year, month++);
-  PutDigits(w, year, year >= 10000 ? 5 : 4);
-  PutByte(w, '-');
-  PutDigits(w, month, 2);
-  PutByte(w, '-');
-  PutDigits(w, days + 1, 2);
-  PutByte(w, ' ');
-  const int64_t seconds = inDay / kTicksPerSecond;
-  PutDigits(w, seconds / 3600, 2);
-  PutByte(w, ':');
-  PutDigits(w, seconds / 60 % 60, 2);
-  PutByte(w, ':');
-  PutDigits(w, seconds % 60, 2);
+  const int seconds = static_cast<int>(inDay / kTicksPerSecond);
+  PutCalendar(w, DateTimeFields{year, month, static_cast<int>(days) + 1, seconds / 3600,
+                                seconds / 60 % 60, seconds % 60});
   PutByte(w, '.');
   PutDigits(w, inDay % kTicksPerSecond, 7);
 }
@@ -328,6 +334,16 @@ bool Holds(const LoggedChange& change, uint32_t compared, uint32_t attributes,
   return true;
 }
 
+// Whether every time the job wrote holds what the job wrote or what was there before.
+bool LeftByJob(const LoggedChange& change, const EntryTimes& now) {
+  for (int slot = 0; slot < TIME_SLOTS; ++slot) {
+    if (change.written.ticks[slot] != 0 && !Near(now.ticks[slot], change.written.ticks[slot]) &&
+        !Near(now.ticks[slot], change.before.ticks[slot]))
+      return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::size_t FormatLogHeader(const char* version, const DateTimeFields& start, char* out,
@@ -337,17 +353,7 @@ std::size_t FormatLogHeader(const char* version, const DateTimeFields& start, ch
   PutByte(w, '\t');
   PutText(w, version);
   PutByte(w, '\t');
-  PutDigits(w, start.year, 4);
-  PutByte(w, '-');
-  PutDigits(w, start.month, 2);
-  PutByte(w, '-');
-  PutDigits(w, start.day, 2);
-  PutByte(w, ' ');
-  PutDigits(w, start.hour, 2);
-  PutByte(w, ':');
-  PutDigits(w, start.minute, 2);
-  PutByte(w, ':');
-  PutDigits(w, start.second, 2);
+  PutCalendar(w, start);
   PutByte(w, '\t');
   PutText(w, kTimesAreUtc);
   return Finish(w);
@@ -444,7 +450,7 @@ UndoWrite PlanUndo(const LoggedChange& change, uint32_t attributesNow, const Ent
     write.decision = UNDO_ALREADY_BEFORE;
     return write;
   }
-  if (!Holds(change, compared, change.attributesWritten, change.written, attributesNow, now)) {
+  if (!LeftByJob(change, now)) {
     write.decision = UNDO_CHANGED_SINCE;
     return write;
   }

@@ -74,9 +74,9 @@ LogLineKind ReadLogLine(const char* line, std::size_t length, LoggedChange* chan
 // What an undo does with one logged entry, from what the entry (found by its volume and file
 // id) holds now.
 enum UndoDecision : uint8_t {
-  UNDO_RESTORE,         // it holds what the job wrote: write back what it held before
+  UNDO_RESTORE,         // it holds what the job left: write back what it held before
   UNDO_ALREADY_BEFORE,  // it holds what it held before the job (never changed, or put back)
-  UNDO_CHANGED_SINCE,   // something else was written to it since: left alone, and told
+  UNDO_CHANGED_SINCE,   // a time the job wrote holds a third value since: left, and told
   UNDO_CANNOT_RESTORE,  // a time before the job that no write can give back (0): left, told
 };
 
@@ -87,7 +87,11 @@ struct UndoWrite {
 };
 
 // Only what the job wrote is compared and given back: the offered attributes it changed, and
-// the times it wrote. Archive is given back but not compared: the system itself sets it on every
+// the times it wrote. What the job left is, field by field, what it wrote or what was there
+// before: a kill can fall between the steps in which the platform makes one write (Wine writes
+// the times, then the attributes), and a field at its old value loses nothing when it is put
+// back. An attribute bit holds one of its two values, so only a time can show a change since.
+// Archive is given back but not compared: the system itself sets it on every
 // write to a file's contents, and Wine reports it on every file whatever is written. A time
 // counts as the same within LOG_TIME_TOLERANCE, the coarsest step a file system keeps a time in
 // (FAT's two seconds). The attributes the job did not change keep what the entry holds now; a

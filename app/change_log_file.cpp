@@ -171,11 +171,14 @@ void RefuseJob(const JobSettings& record, const char* what, const char* path, DW
   MessageBoxA(nullptr, text, "Morvane", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
-// The file the undo reads, named again as the log it writes, would be emptied before it is read.
+// The file the undo reads, named again as the log it writes (also through a link), would be
+// emptied before it is read.
 bool SameFile(const char* one, const char* other) {
   TargetIdentity first, second;
-  return ReadTargetIdentity(one, &first) && ReadTargetIdentity(other, &second) &&
-         first.entry.volume == second.entry.volume && first.entry.fileId == second.entry.fileId;
+  if (!ReadTargetIdentity(one, &first) || !ReadTargetIdentity(other, &second)) return false;
+  const EntryId& reached = first.isLink ? first.pointee : first.entry;
+  const EntryId& named = second.isLink ? second.pointee : second.entry;
+  return reached.volume == named.volume && reached.fileId == named.fileId;
 }
 
 }  // namespace

@@ -45,6 +45,13 @@ void DropTrailingSeparators(WCHAR* path) {
 
 }  // namespace
 
+bool IsEntryPath(const WCHAR* path) {
+  if (!StartsWith(path, kLiteralPrefix)) return false;
+  const WCHAR* rest = path + WideLength(kLiteralPrefix);
+  return (IsDriveLetter(rest[0]) && rest[1] == L':' && rest[2] == L'\\') ||
+         StartsWith(rest, L"UNC\\") || StartsWith(rest, L"Volume{");
+}
+
 bool ToLiteralPath(const WCHAR* fullPath, WCHAR* literal, int size) {
   // A path that has the prefix already is the user's exact choice (it may name a volume, whose
   // root differs from its device by the trailing separator): it stays as it is.

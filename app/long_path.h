@@ -19,6 +19,11 @@ struct LongPath {
 // and when it would not fit in size units.
 bool ToLiteralPath(const WCHAR* fullPath, WCHAR* literal, int size);
 
+// Whether a path read back from elsewhere (a change log) names an entry the way the walk names
+// them: the literal prefix and then a drive ("X:\"), a share ("UNC\") or a volume
+// ("Volume{"), never a device, a pipe or the object namespace, which opening alone may act on.
+bool IsEntryPath(const WCHAR* path);
+
 // The path of a target from the list (code page 932, as the platform resolves it: relative to
 // the working folder, trailing dots and spaces dropped) in its literal form. False, with a trace
 // line, when it cannot be written so.

@@ -88,11 +88,17 @@ char* ReadWholeLog(const char* path, std::size_t* size, DWORD* error) {
   return bytes;
 }
 
-// One logged entry put back, where it is the entry the log names and holds what the job wrote.
-void UndoEntry(Undo* undo, const LoggedChange& change) {
-  const FileCalls& calls = *undo->calls;
+// The line's path, terminated, in the undo's buffer.
+const WCHAR* CopyPath(Undo* undo, const LoggedChange& change) {
   std::memcpy(undo->path, change.path, sizeof(WCHAR) * change.pathUnits);
   undo->path[change.pathUnits] = 0;
+  return undo->path;
+}
+
+// One logged entry (its path copied) put back, where it is the entry the log names and holds
+// what the job wrote.
+void UndoEntry(Undo* undo, const LoggedChange& change) {
+  const FileCalls& calls = *undo->calls;
   // Whatever the path leads to now is taken only where it is the entry logged.
   HANDLE handle = calls.createFile(undo->path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                                    kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
@@ -196,7 +202,7 @@ void RunUndo(const JobSettings* settings, JobReport* report) {
         LogLineKind kind = whole ? ReadLogLine(bytes + start, length, &change, decoded,
                                                LONG_PATH_UNITS - 1)
                                  : LOG_LINE_BAD;
-        if (kind == LOG_LINE_CHANGE)
+        if (kind == LOG_LINE_CHANGE && IsEntryPath(CopyPath(&undo, change)))
           UndoEntry(&undo, change);
         else if (kind != LOG_LINE_OTHER)
           TellLine(&undo, line);

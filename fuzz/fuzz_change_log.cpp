@@ -77,6 +77,21 @@ bool Holds(const LoggedChange& change, uint32_t compared, uint32_t attributes,
   return true;
 }
 
+// Whether each time the job wrote holds what the job wrote or what was there before (within
+// 2 s): what the job alone may leave, also cut between the steps of its one write.
+bool LeftByJob(const LoggedChange& change, const EntryTimes& now) {
+  for (int slot = 0; slot < TIME_SLOTS; ++slot) {
+    if (change.written.ticks[slot] == 0) continue;
+    bool near = false;
+    for (int64_t value : {change.written.ticks[slot], change.before.ticks[slot]}) {
+      __int128 apart = static_cast<__int128>(now.ticks[slot]) - value;
+      near = near || (apart <= LOG_TIME_TOLERANCE && apart >= -LOG_TIME_TOLERANCE);
+    }
+    if (!near) return false;
+  }
+  return true;
+}
+
 void CheckUndo(const LoggedChange& change, const Tail& tail) {
   uint32_t attributesNow =
       ((tail.mode & 1) ? change.attributesBefore : change.attributesWritten) ^ tail.attributes;
@@ -91,8 +106,7 @@ void CheckUndo(const LoggedChange& change, const Tail& tail) {
       change.writesAttributes ? change.attributesBefore ^ change.attributesWritten : 0;
   const bool asBefore =
       Holds(change, changed & kCompared, change.attributesBefore, change.before, attributesNow, now);
-  const bool asWritten = Holds(change, changed & kCompared, change.attributesWritten,
-                               change.written, attributesNow, now);
+  const bool asWritten = LeftByJob(change, now);
   bool restorable = true;
   for (int slot = 0; slot < TIME_SLOTS; ++slot) {
     if (change.written.ticks[slot] != 0 && change.before.ticks[slot] <= 0) restorable = false;

@@ -71,12 +71,16 @@ void WriteWhole(const std::string& path, const std::string& bytes) {
   ASSERT_EQ(bytes.size(), written);
 }
 
-int CountLines(const std::string& log, const std::string& kind) {
+int Occurrences(const std::string& text, const std::string& part) {
   int count = 0;
-  for (std::size_t at = log.find("\r\n" + kind + "\t"); at != std::string::npos;
-       at = log.find("\r\n" + kind + "\t", at + 1))
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
     ++count;
   return count;
+}
+
+// The lines of one kind in a log.
+int CountLines(const std::string& log, const std::string& kind) {
+  return Occurrences(log, "\r\n" + kind + "\t");
 }
 
 const char kChanged[] = u8"変更";
@@ -102,14 +106,16 @@ struct Tree {
 
 // Wine keeps no creation time of its own (it shows the last write), so the job writes last
 // write alone; the entries' times differ below a second, which must come back exactly.
-const char kJob[] = "/dlg:0 /tray:0 /on:h /off:rs \"/write:2005-05-05 05:05:05\" ";
+std::string LoggedJob(const Tree& tree, const std::string& log) {
+  return "/dlg:0 /tray:0 /on:h /off:rs \"/write:2005-05-05 05:05:05\" /sub:1 /log:" + Quoted(log) +
+         " " + Quoted(tree.folder.Join("T"));
+}
 
 TEST(ChangeLog, AJobUndoneFromItsLogHoldsEveryAttributeAndTimeAgain) {
   Tree tree(6);
   const std::vector<EntryState> before = tree.States();
   const std::string log = tree.folder.Join("job.tsv"), undoLog = tree.folder.Join("undo.tsv");
-  ASSERT_EQ(0u, RunProgram(kJob + std::string("/sub:1 /log:") + Quoted(log) + " " +
-                           Quoted(tree.folder.Join("T"))));
+  ASSERT_EQ(0u, RunProgram(LoggedJob(tree, log)));
   const std::vector<EntryState> changed = tree.States();
   for (std::size_t i = 0; i < before.size(); ++i)
     ASSERT_FALSE(before[i] == changed[i]) << tree.entries[i] << " was not changed by the job";
@@ -139,8 +145,7 @@ TEST(ChangeLog, AJobKilledHalfWayIsUndoneWhole) {
   for (DWORD delay : {120u, 260u, 420u, 640u}) {
     const std::string log = tree.folder.Join("job" + std::to_string(delay) + ".tsv");
     PROCESS_INFORMATION process =
-        StartProgram(kJob + std::string("/sub:1 /log:") + Quoted(log) + " " +
-                     Quoted(tree.folder.Join("T")));
+        StartProgram(LoggedJob(tree, log));
     ASSERT_NE(nullptr, process.hProcess);
     if (WaitForSingleObject(process.hProcess, delay) == WAIT_TIMEOUT)
       TerminateProcess(process.hProcess, 9);
@@ -165,8 +170,7 @@ TEST(ChangeLog, AnEntryChangedSinceTheJobIsLeftAndTold) {
   Tree tree(2);
   const std::vector<EntryState> before = tree.States();
   const std::string log = tree.folder.Join("job.tsv"), undoLog = tree.folder.Join("undo.tsv");
-  ASSERT_EQ(0u, RunProgram(kJob + std::string("/sub:1 /log:") + Quoted(log) + " " +
-                           Quoted(tree.folder.Join("T"))));
+  ASSERT_EQ(0u, RunProgram(LoggedJob(tree, log)));
   const std::string& touched = tree.entries.back();
   const FILETIME later = UtcTime(2020, 1, 2, 3, 4, 5);
   SetAttributes(touched, 0);
@@ -280,19 +284,21 @@ TEST(ChangeLog, ALogOfBadLinesChangesNothingButWhatItNamesExactly) {
   const std::string header = "\xEF\xBB\xBFMorvane\t0.1B\t2026-12-09 10:00:00\t" + std::string(u8"時刻は UTC") + "\r\n";
   const std::string log = tree.folder.Join("hand.tsv");
   WriteWhole(log, header +
+                      line(L"\\\\.\\nul", id) +               // a device, which is no entry
                       line(otherPath, id) +                    // the other file under this id
                       std::string(1 << 20, 'x') + "\r\n" +     // a line of a megabyte
                       ownLine.substr(0, ownLine.size() / 2) + "\r\n" +  // cut in the middle
                       ownLine +
                       ownLine.substr(0, ownLine.size() - 2));  // the last line, without its end
-  EXPECT_EQ(3u, RunProgram("/dlg:0 /tray:0 /undo:" + Quoted(log)));
+  const std::string undoLog = tree.folder.Join("undo.tsv");
+  EXPECT_EQ(3u, RunProgram("/dlg:0 /tray:0 /undo:" + Quoted(log) + " /log:" + Quoted(undoLog)));
   EXPECT_TRUE(before[2] == StateOf(file));   // the one exact line put it back
   EXPECT_TRUE(before[3] == StateOf(other));  // never touched
+  const std::string told = ReadWhole(undoLog);
+  EXPECT_EQ(5, CountLines(told, kNotChanged)) << told;
+  EXPECT_EQ(4, Occurrences(told, u8"記録の行を読み取れません")) << told;  // the device among them
+  EXPECT_EQ(1, Occurrences(told, u8"記録の後に変更されています")) << told;
 }
-
-}  // namespace
-
-namespace {
 
 // Names a file in the standard file dialog the program shows, and presses its OK button.
 void ChooseInFileDialog(HWND fileDialog, const std::string& path) {
